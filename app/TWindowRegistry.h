@@ -1,0 +1,32 @@
+#pragma once
+
+#include <functional>
+
+#include <QHash>
+#include <QString>
+
+class QWidget;
+class TMainDM;
+
+/**
+ * @brief The windows the main menu can open, by the name of their menu item.
+ *
+ * Each module registers a factory for its windows; the main window decides how a window is shown
+ * (MDI child or modal dialog) from its menu table. A factory may throw or return null when the
+ * window cannot be created.
+ */
+class TWindowRegistry
+{
+public:
+    using Factory = std::function<QWidget*(TMainDM& dm, QWidget* parent)>;
+
+    void add(const QString& itemName, Factory factory) { m_factories.insert(itemName, std::move(factory)); }
+    void remove(const QString& itemName) { m_factories.remove(itemName); }
+    Factory factory(const QString& itemName) const { return m_factories.value(itemName); }
+
+    /// The registry with every window the program has.
+    static TWindowRegistry programWindows();
+
+private:
+    QHash<QString, Factory> m_factories;
+};

@@ -1,0 +1,93 @@
+#pragma once
+
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QString>
+
+#include "data/DbConfig.h"
+
+/**
+ * @brief The program's one database connection (`MainADOCon`).
+ *
+ * Configured from DBSet.INI without touching the database; opened by the first statement that
+ * needs it. On SQLite the file must exist (only heyu-db creates databases), and several client
+ * processes share it through WAL, a busy timeout and write transactions begun IMMEDIATE.
+ */
+class Connection
+{
+public:
+    explicit Connection(const QString& name = QStringLiteral("MainADOCon"));
+    ~Connection();
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+
+    void configure(const DbSettings& settings);
+    const DbSettings& settings() const { return m_settings; }
+    Backend backend() const { return m_settings.backend; }
+    bool isPostgres() const { return m_settings.backend == Backend::Postgres; }
+
+    /// Opens the connection if it is not open; on failure lastErrorText() tells why.
+    bool open();
+    bool isOpen() const;
+    void close();
+    QString lastErrorText() const { return m_lastError; }
+
+    /// The underlying database, opened on demand.
+    QSqlDatabase database();
+    QString name() const { return m_name; }
+
+    /// Begins a write transaction (on SQLite one that takes the write lock at once).
+    bool beginWrite();
+    bool commit();
+    bool rollback();
+    bool inTransaction() const { return m_inTransaction; }
+
+private:
+    bool openSqlite(QSqlDatabase& db);
+    bool openPostgres(QSqlDatabase& db);
+    bool fail(const QString& text);
+
+    QString m_name;
+    DbSettings m_settings;
+    QString m_lastError;
+    bool m_inTransaction = false;
+};
+
+/// A database failure as the program reports it: a duplicate key is one outcome on both backends.
+struct DbError
+{
+    enum class Kind { None, DuplicateKey, Other };
+    Kind kind = Kind::None;
+    QString nativeCode;
+    QString text;
+
+    static DbError from(const QSqlError& error);
+    bool isDuplicate() const { return kind == Kind::DuplicateKey; }
+};
+
+/**
+ * @brief Scoped write transaction: rolls back on destruction unless committed.
+ *
+ * @code
+ * TransactionGuard tx(con);
+ * if (!tx.begin()) return false;
+ * ... statements ...
+ * return tx.commit();
+ * @endcode
+ */
+class TransactionGuard
+{
+public:
+    explicit TransactionGuard(Connection& connection) : m_connection(connection) {}
+    ~TransactionGuard();
+    TransactionGuard(const TransactionGuard&) = delete;
+    TransactionGuard& operator=(const TransactionGuard&) = delete;
+
+    bool begin();
+    bool commit();
+    void rollback();
+
+private:
+    Connection& m_connection;
+    bool m_active = false;
+};

@@ -1,0 +1,291 @@
+#include "tools/DemoData.h"
+
+#include <QDate>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QStringList>
+#include <QVariant>
+
+#include "data/Connection.h"
+#include "data/PasswordHash.h"
+#include "data/SqlDialect.h"
+
+namespace DemoData {
+namespace {
+
+class Loader
+{
+public:
+    explicit Loader(Connection& con) : m_con(con), m_query(con.database()) {}
+
+    bool insert(const QString& table, const QStringList& columns, const QVariantList& values)
+    {
+        QStringList marks;
+        for (qsizetype i = 0; i < columns.size(); ++i)
+            marks << QStringLiteral("?");
+        m_query.prepare(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                            .arg(table, columns.join(QLatin1Char(',')), marks.join(QLatin1Char(','))));
+        for (const QVariant& v : values)
+            m_query.addBindValue(v);
+        if (!m_query.exec()) {
+            m_error = table + QStringLiteral(": ") + m_query.lastError().text();
+            return false;
+        }
+        return true;
+    }
+
+    QVariant date(int y, int m, int d) const { return SqlDialect::dateValue(m_con.backend(), QDate(y, m, d)); }
+    QString error() const { return m_error; }
+
+private:
+    Connection& m_con;
+    QSqlQuery m_query;
+    QString m_error;
+};
+
+struct Branch
+{
+    const char* code;
+    const char* name;
+    const char* address;
+    const char* tel;
+    const char* fax;
+    const char* email;
+};
+
+const Branch Branches[] = {
+    {"C0", "禾嶼圖書出版社", "台北市大安區和平東路二段118號5樓", "02-27351234", "02-27355678", "service@heyu.example.tw"},
+    {"C1", "禾嶼圖書台中分公司", "台中市西區民權路216號", "04-23761122", "04-23763344", "taichung@heyu.example.tw"},
+    {"C2", "禾嶼圖書高雄分公司", "高雄市苓雅區四維三路6號8樓", "07-33851200", "07-33851299", "kaohsiung@heyu.example.tw"},
+};
+
+struct User
+{
+    const char* code;
+    const char* name;
+    const char* password;
+    const char* area;
+    const char* priv;
+};
+
+// One account of each kind; the passwords are listed in the README.
+const User Users[] = {
+    {"ADMIN", "陳總經理", "admin", "C0", "1FFFFF7777771727"},
+    {"CLERK", "林小姐", "clerk", "C0", "0333007777730720"},
+    {"TCADMIN", "王經理", "tcadmin", "C1", "1330N07777770720"},
+    {"TCCLERK", "張先生", "tcclerk", "C1", "0300N07777730710"},
+    {"KHADMIN", "黃經理", "khadmin", "C2", "1320N07777770710"},
+};
+
+struct Supplier
+{
+    const char* no;
+    const char* name;
+    const char* contact;
+    const char* address;
+    const char* tel;
+    bool foreign;
+    int credit;
+    const char* web;
+};
+
+const Supplier Suppliers[] = {
+    {"V001", "青禾出版社", "李美玲", "台北市中正區重慶南路一段61號", "02-23311234", false, 30, "https://qinghe.example.tw"},
+    {"V002", "海灣文化事業有限公司", "吳志明", "新北市新店區中正路501號", "02-29187766", false, 60, ""},
+    {"V003", "北辰書業股份有限公司", "郭雅婷", "台北市信義區松仁路99號", "02-87801212", false, 45, "https://beichen.example.tw"},
+    {"V101", "Harbor Academic Press", "Margaret Ellis", "12 Quay Street, Bristol, UK", "+44-117-4960000", true, 90, "https://harbor-academic.example.com"},
+    {"V102", "Lindqvist Verlag GmbH", "Jonas Berg", "Hafenstraße 7, Hamburg, Germany", "+49-40-5550100", true, 60, ""},
+    {"V103", "Pacific Rim Books Inc.", "Karen Wu", "880 Market St, San Francisco, CA", "+1-415-5550188", true, 60, "https://pacificrim.example.com"},
+};
+
+struct ClassRow
+{
+    const char* no;
+    const char* en;
+    const char* zh;
+};
+
+const ClassRow Classes[] = {
+    {"LIT", "Literature", "文學"},       {"HIS", "History", "歷史"},
+    {"SCI", "Natural Science", "自然科學"}, {"LAN", "Languages", "語言學習"},
+    {"ART", "Art and Design", "藝術設計"}, {"CHI", "Children", "兒童讀物"},
+    {"BUS", "Business", "商業管理"},      {"COM", "Computing", "電腦資訊"},
+};
+
+struct Customer
+{
+    const char* no;
+    const char* name;
+    const char* contact;
+    const char* vip;
+    double discA, discB, discC;
+    const char* tel;
+    const char* address;
+    const char* email;
+    const char* area;
+    bool locked;
+    bool allClasses;
+};
+
+const Customer Customers[] = {
+    {"A0001", "國立清水大學圖書館", "許館員", "", 0.8, 0.85, 0.9, "03-5712121", "新竹市東區光復路二段101號", "library@qingshui.example.edu.tw", "C0", false, true},
+    {"A0002", "晨光書店", "周老闆", "8860000000017", 0.7, 0.75, 0.8, "02-23621234", "台北市大安區羅斯福路三段283號", "dawn.books@example.tw", "C0", false, false},
+    {"A0003", "綠野國民小學", "蔡主任", "", 0.85, 0.9, 0.95, "02-29301122", "台北市文山區木柵路一段17號", "", "C0", false, false},
+    {"A0004", "陳大文", "", "8860000000024", 0.9, 0.9, 0.9, "0912-345678", "新北市板橋區文化路一段188號", "david.chen@example.tw", "C0", false, false},
+    {"B0001", "中興語文補習班", "楊老師", "", 0.75, 0.8, 0.85, "04-22201234", "台中市南區建國北路一段80號", "", "C1", false, false},
+    {"B0002", "逢源書局", "謝小姐", "8860000000031", 0.7, 0.7, 0.8, "04-24521122", "台中市西屯區逢甲路20號", "fengyuan@example.tw", "C1", true, false},
+    {"K0001", "港都科技大學圖書館", "洪組長", "", 0.8, 0.85, 0.9, "07-3814526", "高雄市三民區建工路415號", "lib@gangdu.example.edu.tw", "C2", false, true},
+    {"K0002", "愛河親子書房", "鄭小姐", "8860000000048", 0.8, 0.8, 0.85, "07-2151234", "高雄市前金區中正四路211號", "", "C2", false, false},
+};
+
+struct BookRow
+{
+    const char* no;
+    const char* name;
+    const char* author;
+    const char* isbn;
+    const char* barcode;
+    const char* publisher;
+    const char* vendor;
+    const char* cls;
+    double ntPrice;
+    double fPrice;
+    const char* currency;
+    const char* kDiscount;
+    bool foreignEdition;
+    int year;
+    int stock[3];
+};
+
+const BookRow Books[] = {
+    {"HY0001", "島嶼的風", "林清遠", "9789860000011", "9789860000011", "禾嶼圖書出版社", "C0", "LIT", 320, 320, "NT", "A", false, 2023, {120, 30, 25}},
+    {"HY0002", "台灣海岸地理圖鑑", "許文彬", "9789860000028", "9789860000028", "禾嶼圖書出版社", "C0", "SCI", 680, 680, "NT", "A", false, 2022, {45, 10, 8}},
+    {"HY0003", "小熊的第一本數字書", "王小禾", "9789860000035", "9789860000035", "禾嶼圖書出版社", "C0", "CHI", 250, 250, "NT", "A", false, 2024, {200, 50, 60}},
+    {"QH0101", "唐宋詩詞選讀", "陳雅文", "9789570000014", "9789570000014", "青禾出版社", "V001", "LIT", 380, 380, "NT", "B", false, 2021, {60, 12, 9}},
+    {"QH0102", "明清史料彙編", "趙明德", "9789570000021", "9789570000021", "青禾出版社", "V001", "HIS", 1200, 1200, "NT", "C", false, 2019, {15, 2, 1}},
+    {"HW0201", "日語五十音入門", "佐藤花子", "9789570000038", "9789570000038", "海灣文化事業", "V002", "LAN", 299, 299, "NT", "B", false, 2023, {80, 20, 15}},
+    {"HW0202", "設計的思考", "張立群", "9789570000045", "9789570000045", "海灣文化事業", "V002", "ART", 450, 450, "NT", "B", false, 2022, {25, 5, 6}},
+    {"BC0301", "Python程式設計實務", "劉建宏", "9789570000052", "9789570000052", "北辰書業", "V003", "COM", 560, 560, "NT", "C", false, 2024, {70, 18, 12}},
+    {"BC0302", "管理學原理", "何慧君", "9789570000069", "9789570000069", "北辰書業", "V003", "BUS", 620, 620, "NT", "C", false, 2020, {33, 6, 4}},
+    {"HA1001", "A History of Maritime Trade", "E. Harwood", "9780190000019", "9780190000019", "Harbor Academic Press", "V101", "HIS", 2270.43, 54.95, "GBP", "D", true, 2021, {6, 1, 0}},
+    {"HA1002", "English Grammar in Practice", "R. Mills", "9780190000026", "9780190000026", "Harbor Academic Press", "V101", "LAN", 1105.2, 27.5, "GBP", "D", true, 2022, {40, 12, 10}},
+    {"LV2001", "Grundlagen der Physik", "K. Brandt", "9783400000017", "9783400000017", "Lindqvist Verlag", "V102", "SCI", 2076, 60, "EUR", "E", true, 2018, {3, 0, 0}},
+    {"PR3001", "Modern Data Systems", "S. Patel", "9781400000013", "9781400000013", "Pacific Rim Books", "V103", "COM", 1732.5, 55, "US", "E", true, 2023, {12, 3, 2}},
+    {"PR3002", "Picture Book of Ocean Animals", "L. Gomez", "9781400000020", "9781400000020", "Pacific Rim Books", "V103", "CHI", 504, 16, "US", "F", true, 2024, {25, 8, 9}},
+};
+
+struct Rate
+{
+    const char* currency;
+    double rate;
+};
+
+const Rate Rates[] = {{"NT", 1}, {"US", 31.5}, {"GBP", 41.32}, {"EUR", 34.6}, {"RMB", 4.38},
+                      {"HK", 4.04}, {"CHF", 36.15}, {"DM", 17.69}};
+
+QVariant text(const char* s) { return QString::fromUtf8(s); }
+
+} // namespace
+
+bool load(Connection& connection, QString* error)
+{
+    Loader l(connection);
+    const auto fail = [&] {
+        if (error)
+            *error = l.error();
+        return false;
+    };
+    const QStringList discCols = {QStringLiteral("DiscA"), QStringLiteral("DiscB"), QStringLiteral("DiscC"),
+                                  QStringLiteral("DiscD"), QStringLiteral("DiscE"), QStringLiteral("DiscF")};
+
+    for (const Branch& b : Branches) {
+        if (!l.insert(QStringLiteral("Vendor"),
+                      {QStringLiteral("VNo"), QStringLiteral("VName"), QStringLiteral("VAddress"),
+                       QStringLiteral("VTel"), QStringLiteral("VFax"), QStringLiteral("VEmail"),
+                       QStringLiteral("Alliance"), QStringLiteral("WDate")},
+                      {text(b.code), text(b.name), text(b.address), text(b.tel), text(b.fax),
+                       text(b.email), 1, l.date(2026, 1, 5)}))
+            return fail();
+    }
+    for (const Supplier& s : Suppliers) {
+        if (!l.insert(QStringLiteral("Vendor"),
+                      QStringList{QStringLiteral("VNo"), QStringLiteral("VName"), QStringLiteral("Contact"),
+                                  QStringLiteral("VAddress"), QStringLiteral("VTel"), QStringLiteral("MKind"),
+                                  QStringLiteral("V_CR"), QStringLiteral("VNetAdd"), QStringLiteral("Alliance"),
+                                  QStringLiteral("WDate")}
+                          << discCols,
+                      QVariantList{text(s.no), text(s.name), text(s.contact), text(s.address), text(s.tel),
+                                   s.foreign ? 1 : 0, s.credit, text(s.web), 0, l.date(2026, 3, 2)}
+                          << 0.6 << 0.65 << 0.7 << 0.75 << 0.8 << 0.85))
+            return fail();
+    }
+    for (const User& u : Users) {
+        if (!l.insert(QStringLiteral("UserPass"),
+                      {QStringLiteral("UsCode"), QStringLiteral("UsName"), QStringLiteral("UsPass"),
+                       QStringLiteral("SArea"), QStringLiteral("UsPriv"), QStringLiteral("UsHash")},
+                      {text(u.code), text(u.name), QString(), text(u.area), text(u.priv),
+                       PasswordHash::make(QString::fromUtf8(u.password))}))
+            return fail();
+    }
+    for (const ClassRow& c : Classes) {
+        if (!l.insert(QStringLiteral("Clases"),
+                      {QStringLiteral("ClsNo"), QStringLiteral("ClsENm"), QStringLiteral("ClsCNm")},
+                      {text(c.no), text(c.en), text(c.zh)}))
+            return fail();
+    }
+    for (const Customer& c : Customers) {
+        if (!l.insert(QStringLiteral("Customer"),
+                      QStringList{QStringLiteral("CustNo"), QStringLiteral("CustName"), QStringLiteral("Contact"),
+                                  QStringLiteral("VIPNo"), QStringLiteral("CTel"), QStringLiteral("CAddress"),
+                                  QStringLiteral("CEmail"), QStringLiteral("SArea"), QStringLiteral("CLock"),
+                                  QStringLiteral("AllClsNo"), QStringLiteral("WDate")}
+                          << discCols,
+                      QVariantList{text(c.no), text(c.name), text(c.contact), text(c.vip), text(c.tel),
+                                   text(c.address), text(c.email), text(c.area), c.locked ? 1 : 0,
+                                   c.allClasses ? 1 : 0, l.date(2026, 6, 1)}
+                          << c.discA << c.discB << c.discC << 0.9 << 0.95 << 1.0))
+            return fail();
+        if (!c.allClasses) {
+            for (const char* cls : {"LIT", "CHI"}) {
+                if (!l.insert(QStringLiteral("CustClsNo"), {QStringLiteral("CustNo"), QStringLiteral("ClsNo")},
+                              {text(c.no), text(cls)}))
+                    return fail();
+            }
+        }
+    }
+    for (const BookRow& b : Books) {
+        QStringList cols = {QStringLiteral("BookNo"), QStringLiteral("BookName"), QStringLiteral("Author"),
+                            QStringLiteral("ISBN"), QStringLiteral("BarCode"), QStringLiteral("BPublisher"),
+                            QStringLiteral("VNo"), QStringLiteral("ClsNo"), QStringLiteral("NTPrice"),
+                            QStringLiteral("FPrice"), QStringLiteral("ORI_CR"), QStringLiteral("KDiscount"),
+                            QStringLiteral("EKind"), QStringLiteral("PubYear"), QStringLiteral("Edition"),
+                            QStringLiteral("WDate")};
+        QVariantList values = {text(b.no), text(b.name), text(b.author), text(b.isbn), text(b.barcode),
+                               text(b.publisher), text(b.vendor), text(b.cls), b.ntPrice, b.fPrice,
+                               text(b.currency), text(b.kDiscount), b.foreignEdition ? 1 : 0, b.year,
+                               QStringLiteral("1"), l.date(2026, 9, 15)};
+        for (int i = 0; i < 3; ++i) {
+            const QString code = QString::fromLatin1(Branches[i].code);
+            cols << QStringLiteral("Stock") + code << QStringLiteral("SStock") + code << QStringLiteral("Loc") + code;
+            values << b.stock[i] << 5 << QStringLiteral("%1-%2").arg(QChar(u'A' + i)).arg(QString::fromLatin1(b.no).mid(2));
+        }
+        if (!l.insert(QStringLiteral("Book"), cols, values))
+            return fail();
+    }
+    for (const Rate& r : Rates) {
+        if (!l.insert(QStringLiteral("ExRate"), {QStringLiteral("ORI_CR"), QStringLiteral("rate")},
+                      {text(r.currency), r.rate}))
+            return fail();
+    }
+    return true;
+}
+
+QStringList branchCodes()
+{
+    QStringList codes;
+    for (const Branch& b : Branches)
+        codes << QString::fromLatin1(b.code);
+    return codes;
+}
+
+} // namespace DemoData

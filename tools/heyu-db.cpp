@@ -1,0 +1,12 @@
+#include <QCoreApplication>
+#include <QTextStream>
+
+#include "tools/DbAdmin.h"
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    return DbAdmin::run(app.arguments().mid(1), out, err);
+}
