@@ -3,6 +3,8 @@
 #include <QFileInfo>
 #include <QSqlQuery>
 
+#include "data/SqlDialect.h"
+
 Connection::Connection(const QString& name) : m_name(name) {}
 
 Connection::~Connection()
@@ -71,6 +73,9 @@ bool Connection::openSqlite(QSqlDatabase& db)
     db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=30000"));
     if (!db.open())
         return fail(db.lastError().text());
+    // Amounts are doubles on SQLite: round() must round their decimal value as PostgreSQL does.
+    if (!SqlDialect::installSqliteFunctions(db))
+        return fail(QStringLiteral("cannot install the SQL functions on %1").arg(file));
     QSqlQuery q(db);
     for (const char* pragma : {"PRAGMA journal_mode=WAL", "PRAGMA foreign_keys=ON",
                                "PRAGMA synchronous=NORMAL"}) {
@@ -156,6 +161,11 @@ DbError DbError::from(const QSqlError& error)
                                                QStringLiteral("23505")};
     result.kind = duplicateCodes.contains(result.nativeCode) ? Kind::DuplicateKey : Kind::Other;
     return result;
+}
+
+DbError DbError::refused(const QString& text)
+{
+    return {Kind::Refused, QStringLiteral("P0001"), text};
 }
 
 TransactionGuard::~TransactionGuard()

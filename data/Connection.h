@@ -56,13 +56,17 @@ private:
 /// A database failure as the program reports it: a duplicate key is one outcome on both backends.
 struct DbError
 {
-    enum class Kind { None, DuplicateKey, Other };
+    /// Refused: a procedure turned the call down by its own rule (nativeCode "P0001" on both
+    /// backends, as PostgreSQL reports a raised exception).
+    enum class Kind { None, DuplicateKey, Refused, Other };
     Kind kind = Kind::None;
     QString nativeCode;
     QString text;
 
     static DbError from(const QSqlError& error);
+    static DbError refused(const QString& text);
     bool isDuplicate() const { return kind == Kind::DuplicateKey; }
+    bool isError() const { return kind != Kind::None; }
 };
 
 /**

@@ -1,5 +1,16 @@
 #include "data/SqlDialect.h"
 
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include <QSqlDatabase>
+#include <QSqlDriver>
+
+#include <sqlite3.h>
+
 namespace SqlDialect {
 
 namespace {
@@ -38,6 +49,82 @@ QString now(Backend backend)
 {
     return backend == Backend::Sqlite ? QStringLiteral("datetime('now','localtime')")
                                       : QStringLiteral("LOCALTIMESTAMP(0)");
+}
+
+QString forUpdate(Backend backend)
+{
+    return backend == Backend::Postgres ? QStringLiteral(" FOR UPDATE") : QString();
+}
+
+QString greatest(Backend backend, const QString& a, const QString& b)
+{
+    return (backend == Backend::Sqlite ? QStringLiteral("MAX(%1, %2)") : QStringLiteral("GREATEST(%1, %2)"))
+        .arg(a, b);
+}
+
+double decimalRound(double value, int digits)
+{
+    if (!std::isfinite(value))
+        return value;
+    digits = qBound(-15, digits, 15);
+    // d.dddddddddddddde+XX: the 15 significant digits the double stands for.
+    char buf[40];
+    std::snprintf(buf, sizeof buf, "%.14e", std::fabs(value));
+    std::string mantissa;
+    mantissa += buf[0];
+    mantissa.append(buf + 2, 14);
+    const int exponent = std::atoi(std::strchr(buf, 'e') + 1);
+    // Digit i weighs 10^(exponent - i); keep those weighing at least 10^-digits.
+    const int keep = exponent + digits + 1;
+    if (keep >= 15)
+        return value;
+    std::string kept = keep > 0 ? mantissa.substr(0, std::size_t(keep)) : std::string("0");
+    const char next = keep >= 0 ? mantissa[std::size_t(keep)] : '0';
+    if (next >= '5') {
+        int i = int(kept.size()) - 1;
+        for (; i >= 0 && kept[std::size_t(i)] == '9'; --i)
+            kept[std::size_t(i)] = '0';
+        if (i < 0)
+            kept.insert(kept.begin(), '1');
+        else
+            ++kept[std::size_t(i)];
+    }
+    const double result = std::strtod((kept + "e" + std::to_string(-digits)).c_str(), nullptr);
+    return value < 0 ? -result : result;
+}
+
+namespace {
+
+void sqliteRound(sqlite3_context* context, int argc, sqlite3_value** argv)
+{
+    int digits = 0;
+    if (argc == 2) {
+        if (sqlite3_value_type(argv[1]) == SQLITE_NULL) {
+            sqlite3_result_null(context);
+            return;
+        }
+        digits = sqlite3_value_int(argv[1]);
+    }
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL) {
+        sqlite3_result_null(context);
+        return;
+    }
+    sqlite3_result_double(context, decimalRound(sqlite3_value_double(argv[0]), digits));
+}
+
+} // namespace
+
+bool installSqliteFunctions(QSqlDatabase& db)
+{
+    const QVariant handle = db.driver()->handle();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
+        return false;
+    sqlite3* sqlite = *static_cast<sqlite3* const*>(handle.data());
+    if (!sqlite)
+        return false;
+    const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
+    return sqlite3_create_function_v2(sqlite, "round", 1, flags, nullptr, sqliteRound, nullptr, nullptr, nullptr) == SQLITE_OK
+           && sqlite3_create_function_v2(sqlite, "round", 2, flags, nullptr, sqliteRound, nullptr, nullptr, nullptr) == SQLITE_OK;
 }
 
 } // namespace SqlDialect

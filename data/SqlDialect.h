@@ -5,6 +5,8 @@
 #include <QString>
 #include <QVariant>
 
+class QSqlDatabase;
+
 #include "data/DbConfig.h"
 
 /**
@@ -21,5 +23,27 @@ QVariant dateValue(Backend backend, const QDate& value);
 QDateTime toDateTime(const QVariant& value);
 /// The server's current time as an SQL expression.
 QString now(Backend backend);
+
+/// Locks the rows a SELECT reads until the transaction ends; SQLite's write transaction already
+/// holds the whole database.
+QString forUpdate(Backend backend);
+
+/// The larger of two values as an SQL expression (GREATEST on PostgreSQL, MAX on SQLite).
+QString greatest(Backend backend, const QString& a, const QString& b);
+
+/**
+ * Rounds half away from zero to `digits` places, as PostgreSQL rounds a NUMERIC, for a value that
+ * arrives as a double: the double is first read back as the decimal of 15 significant digits it
+ * stands for, so 2274.43*50 (113721.49999999999 in binary) rounds to 113722, not 113721. Exact
+ * for every value whose decimal has at most 15 significant digits, which covers amounts of ten
+ * digits times rates of eight.
+ */
+double decimalRound(double value, int digits);
+
+/**
+ * Replaces round() on an open SQLite connection by decimalRound, so that every `Round(x,n)` in
+ * views, totals and procedures gives PostgreSQL's result. False when the handle is not SQLite's.
+ */
+bool installSqliteFunctions(QSqlDatabase& db);
 
 } // namespace SqlDialect
