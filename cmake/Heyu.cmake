@@ -44,6 +44,6 @@ function(heyu_test name)
     set_tests_properties(${name} PROPERTIES
         LABELS "${ARG_LABELS}"
         SKIP_REGULAR_EXPRESSION "SKIP   : "
-        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ASAN_OPTIONS=detect_leaks=0;HEYU_REPORT_DIR=${PROJECT_SOURCE_DIR}/reports/templates"
+        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ASAN_OPTIONS=detect_leaks=0;HEYU_REPORT_DIR=${PROJECT_BINARY_DIR}/app/Report"
         TIMEOUT 600)
 endfunction()
