@@ -575,7 +575,8 @@ bool tableExists(Connection& con, const QString& name)
 
 QStringList columnNames(Connection& con, const QString& table)
 {
-    const QSqlRecord record = con.database().record(table);
+    // The PostgreSQL driver looks the name up as given, and the catalogue holds it folded.
+    const QSqlRecord record = con.database().record(con.isPostgres() ? table.toLower() : table);
     QStringList names;
     for (int i = 0; i < record.count(); ++i)
         names << record.fieldName(i);
@@ -803,12 +804,12 @@ bool upgrade(Connection& connection, int* fromVersion, QString* error)
             if (!exec(q, createTableSql(backend, t, fresh, branches), error))
                 return false;
             const QStringList oldColumns = columnNames(connection, t.name);
+            const QStringList newColumns = columnNames(connection, fresh);
             QStringList common;
-            for (const QString& c : columnNames(connection, fresh)) {
-                for (const QString& old : oldColumns) {
-                    if (old.compare(c, Qt::CaseInsensitive) == 0)
-                        common << c;
-                }
+            for (const QString& old : oldColumns) {
+                if (!newColumns.contains(old, Qt::CaseInsensitive))
+                    return fail(error, u"the upgrade has no place for column %1 of %2"_s.arg(old, t.name));
+                common << old;
             }
             const QString list = common.join(u',');
             if (!exec(q, u"INSERT INTO %1 (%2) SELECT %2 FROM %3"_s.arg(fresh, list, t.name), error))

@@ -2,6 +2,8 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QSqlError>
+#include <QSqlQuery>
 
 #include "data/Connection.h"
 #include "data/DbConfig.h"
@@ -13,7 +15,9 @@ namespace {
 
 const char* const Usage =
     "usage: heyu-db init (--sqlite FILE | --config DBSet.INI)\n"
-    "       heyu-db demo (--sqlite FILE | --config DBSet.INI)\n";
+    "       heyu-db demo (--sqlite FILE | --config DBSet.INI)\n"
+    "       heyu-db upgrade (--sqlite FILE | --config DBSet.INI)\n"
+    "       heyu-db add-branch CODE NAME (--sqlite FILE | --config DBSet.INI)\n";
 
 struct Target
 {
@@ -95,6 +99,80 @@ bool build(Target& target, bool withDemo, QString* error)
     return true;
 }
 
+/// Opens an existing database for a command that changes it.
+bool openExisting(Connection& con, const Target& target, QString* error)
+{
+    con.configure(target.settings);
+    if (!con.open()) {
+        *error = con.lastErrorText();
+        return false;
+    }
+    if (!Schema::exists(con)) {
+        *error = QStringLiteral("the database holds no schema: run heyu-db init first");
+        return false;
+    }
+    return true;
+}
+
+int upgrade(const Target& target, QTextStream& out, QString* error)
+{
+    Connection con(QStringLiteral("heyu-db"));
+    if (!openExisting(con, target, error))
+        return 1;
+    // SQLite cannot switch references off inside a transaction, and a table rebuilt under
+    // references would take its dependants' rows with it; the upgrade checks them itself.
+    if (con.backend() == Backend::Sqlite) {
+        QSqlQuery q(con.database());
+        if (!q.exec(QStringLiteral("PRAGMA foreign_keys=OFF"))) {
+            *error = q.lastError().text();
+            return 1;
+        }
+    }
+    TransactionGuard tx(con);
+    if (!tx.begin()) {
+        *error = con.lastErrorText();
+        return 1;
+    }
+    int from = 0;
+    if (!Schema::upgrade(con, &from, error))
+        return 1;
+    if (!tx.commit()) {
+        *error = con.lastErrorText();
+        return 1;
+    }
+    if (from == Schema::version())
+        out << "schema is current (version " << from << ")\n";
+    else
+        out << "schema upgraded from version " << from << " to " << Schema::version() << "\n";
+    return 0;
+}
+
+int addBranch(const QString& code, const QString& name, const Target& target, QTextStream& out,
+              QString* error)
+{
+    if (!Schema::isValidBranchCode(code)) {
+        *error = QStringLiteral("invalid branch code \"%1\": 1 to 10 letters or digits").arg(code);
+        return 2;
+    }
+    Connection con(QStringLiteral("heyu-db"));
+    if (!openExisting(con, target, error))
+        return 1;
+    TransactionGuard tx(con);
+    if (!tx.begin()) {
+        *error = con.lastErrorText();
+        return 1;
+    }
+    bool changed = false;
+    if (!Schema::addBranch(con, code, name, &changed, error))
+        return 1;
+    if (!tx.commit()) {
+        *error = con.lastErrorText();
+        return 1;
+    }
+    out << "branch " << code << (changed ? " added\n" : " already present\n");
+    return 0;
+}
+
 } // namespace
 
 int run(const QStringList& arguments, QTextStream& out, QTextStream& err)
@@ -104,13 +182,30 @@ int run(const QStringList& arguments, QTextStream& out, QTextStream& err)
         return 2;
     }
     const QString command = arguments.first();
-    const QStringList rest = arguments.mid(1);
+    QStringList rest = arguments.mid(1);
+    Target target;
+    QString error;
+    if (command == QLatin1String("add-branch") || command == QLatin1String("upgrade")) {
+        const bool branch = command == QLatin1String("add-branch");
+        if (branch && rest.size() < 2) {
+            err << "heyu-db: add-branch needs CODE and NAME\n" << Usage;
+            return 2;
+        }
+        const QStringList names = branch ? rest.mid(0, 2) : QStringList();
+        if (!parseTarget(rest.mid(names.size()), &target, &error)) {
+            err << "heyu-db: " << error << "\n";
+            return 2;
+        }
+        const int status = branch ? addBranch(names[0], names[1], target, out, &error)
+                                  : upgrade(target, out, &error);
+        if (status != 0)
+            err << "heyu-db: " << error.section(QLatin1Char('\n'), 0, 0) << "\n";
+        return status;
+    }
     if (command != QLatin1String("init") && command != QLatin1String("demo")) {
         err << "heyu-db: unknown command " << command << "\n" << Usage;
         return 2;
     }
-    Target target;
-    QString error;
     if (!parseTarget(rest, &target, &error)) {
         err << "heyu-db: " << error << "\n";
         return 2;
