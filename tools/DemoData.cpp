@@ -8,7 +8,9 @@
 
 #include "data/Connection.h"
 #include "data/PasswordHash.h"
+#include "data/Schema.h"
 #include "data/SqlDialect.h"
+#include "data/procedures/Procedures.h"
 
 namespace DemoData {
 namespace {
@@ -36,6 +38,9 @@ public:
 
     QVariant date(int y, int m, int d) const { return SqlDialect::dateValue(m_con.backend(), QDate(y, m, d)); }
     QString error() const { return m_error; }
+    void setError(const QString& text) { m_error = text; }
+    Connection& connection() { return m_con; }
+    QSqlQuery& query() { return m_query; }
 
 private:
     Connection& m_con;
@@ -136,6 +141,8 @@ const Customer Customers[] = {
     {"B0002", "逢源書局", "謝小姐", "8860000000031", 0.7, 0.7, 0.8, "04-24521122", "台中市西屯區逢甲路20號", "fengyuan@example.tw", "C1", true, false},
     {"K0001", "港都科技大學圖書館", "洪組長", "", 0.8, 0.85, 0.9, "07-3814526", "高雄市三民區建工路415號", "lib@gangdu.example.edu.tw", "C2", false, true},
     {"K0002", "愛河親子書房", "鄭小姐", "8860000000048", 0.8, 0.8, 0.85, "07-2151234", "高雄市前金區中正四路211號", "", "C2", false, false},
+    // Walk-in customers at the counter.
+    {"Guest", "門市散客", "", "", 1, 1, 1, "", "", "", "C0", false, true},
 };
 
 struct BookRow
@@ -184,6 +191,225 @@ const Rate Rates[] = {{"NT", 1}, {"US", 31.5}, {"GBP", 41.32}, {"EUR", 34.6}, {"
                       {"HK", 4.04}, {"CHF", 36.15}, {"DM", 17.69}};
 
 QVariant text(const char* s) { return QString::fromUtf8(s); }
+
+
+struct Line
+{
+    const char* book;
+    double price;
+    int qty;
+    double disc;
+    const char* currency;
+    double rate;
+    const char* customer = nullptr; ///< BuyDetail and CountDetail only
+};
+
+/// A header with its lines, numbered by AutoPNo; a completed stock document is posted through
+/// UpdateStock (and a goods receipt dates its books) as the document windows do.
+class DocumentWriter
+{
+public:
+    explicit DocumentWriter(Loader& loader) : m_l(loader) {}
+
+    int write(int kind, const QString& area, const QStringList& columns, const QVariantList& values,
+              const QList<Line>& lines, bool complete, const QDate& date)
+    {
+        Connection& con = m_l.connection();
+        const Procedures::AutoPNoResult number = Procedures::AutoPNo(con, area, kind);
+        if (!number)
+            return failed(number.error.text);
+        const DocKindDef* def = Schema::docKind(kind);
+        if (!m_l.insert(def->header,
+                        QStringList{QStringLiteral("SArea"), QStringLiteral("PNo"), QStringLiteral("EDate")} << columns,
+                        QVariantList{area, number.pno, m_l.date(date.year(), date.month(), date.day())} << values))
+            return 0;
+        int minute = 0;
+        for (const Line& line : lines) {
+            const bool nt = QString::fromLatin1(line.currency) == QLatin1String("NT");
+            QStringList cols = {QStringLiteral("SArea"), QStringLiteral("PNo"), QStringLiteral("BookNo"),
+                                QStringLiteral("Price"), QStringLiteral("Qty"), QStringLiteral("Disc"),
+                                QStringLiteral("ORI_CR"), QStringLiteral("rate"), QStringLiteral("UnSum"),
+                                QStringLiteral("ETime")};
+            QVariantList vals = {area, number.pno, text(line.book), line.price, line.qty, line.disc,
+                                 text(line.currency), line.rate,
+                                 SqlDialect::decimalRound(line.qty * line.price * line.disc, nt ? 0 : 2),
+                                 QStringLiteral("10:%1:00").arg(minute++, 2, 10, QLatin1Char('0'))};
+            if (line.customer) {
+                cols << QStringLiteral("CustNo");
+                vals << text(line.customer);
+            }
+            if (!m_l.insert(def->detail, cols, vals))
+                return 0;
+        }
+        if (!complete)
+            return number.pno;
+        if (kind == 4) {
+            const Procedures::CountResult dated = Procedures::ImpUpdateBook(con, area, number.pno, date.startOfDay());
+            if (!dated)
+                return failed(dated.error.text);
+        }
+        if (kind >= 3 && kind <= 6) {
+            const Procedures::UpdateStockResult posted = Procedures::UpdateStock(con, -1, kind, number.pno, area);
+            if (!posted)
+                return failed(posted.error.text);
+        }
+        QSqlQuery& q = m_l.query();
+        q.prepare(QStringLiteral("UPDATE %1 SET EComplete = 1 WHERE SArea = ? AND PNo = ?").arg(def->header));
+        q.addBindValue(area);
+        q.addBindValue(number.pno);
+        if (!q.exec())
+            return failed(q.lastError().text());
+        return number.pno;
+    }
+
+private:
+    int failed(const QString& text)
+    {
+        m_l.setError(text);
+        return 0;
+    }
+
+    Loader& m_l;
+};
+
+QStringList names(std::initializer_list<const char*> list)
+{
+    QStringList out;
+    for (const char* n : list)
+        out << QString::fromLatin1(n);
+    return out;
+}
+
+/// Open and completed documents of every kind at the head office and the Taichung branch.
+bool loadDocuments(Loader& l)
+{
+    DocumentWriter w(l);
+    const QString c0 = QStringLiteral("C0");
+    const QString c1 = QStringLiteral("C1");
+    const auto d = [](int m, int day) { return QDate(2026, m, day); };
+    const auto custDoc = names({"CustNo", "MKind", "Remark"});
+    const auto venDoc = names({"VNo", "MKind", "Remark"});
+
+    // Quotations.
+    if (!w.write(1, c0, QStringList(custDoc) << QStringLiteral("ETime"), {text("A0002"), 0, text("新學期書單"), text("09:30:00")},
+                 {{"HY0001", 320, 10, 0.7, "NT", 1}, {"QH0101", 380, 5, 0.75, "NT", 1}}, false, d(10, 2))
+        || !w.write(1, c0, QStringList(custDoc) << QStringLiteral("ETime"), {text("A0001"), 1, text("外文圖書報價"), text("14:00:00")},
+                    {{"HA1001", 54.95, 2, 0.9, "GBP", 41.32}, {"PR3001", 55, 3, 0.85, "US", 31.5}}, true, d(9, 15)))
+        return false;
+
+    // Customer orders: A0002's order is partly shipped, A0003's fully.
+    const int openOrder = w.write(7, c0, custDoc, {text("A0002"), 0, text("分批出貨")},
+                                  {{"HY0001", 320, 10, 0.7, "NT", 1}, {"QH0101", 380, 5, 0.75, "NT", 1}}, false, d(10, 5));
+    const int doneOrder = w.write(7, c0, custDoc, {text("A0003"), 0, text("")},
+                                  {{"HY0003", 250, 20, 0.85, "NT", 1}}, true, d(9, 20));
+    if (!openOrder || !doneOrder || !w.write(7, c1, custDoc, {text("B0001"), 0, text("")},
+                                              {{"HW0201", 299, 6, 0.75, "NT", 1}}, false, d(10, 8)))
+        return false;
+
+    // Purchase orders: the foreign one is partly received.
+    const int openBuy = w.write(2, c0, names({"VNO", "CustNo", "PreDate", "MKind", "CArea", "ShipMode"}),
+                                {text("V101"), text("A0001"), l.date(2026, 12, 20), 1, 1, text("Air Freight")},
+                                {{"HA1001", 54.95, 5, 0.6, "GBP", 41.32, "A0001"},
+                                 {"HA1002", 27.5, 10, 0.6, "GBP", 41.32, nullptr}},
+                                false, d(10, 1));
+    if (!openBuy || !w.write(2, c0, names({"VNO", "MKind"}), {text("V001"), 0},
+                             {{"QH0102", 1200, 3, 0.6, "NT", 1}}, true, d(8, 3)))
+        return false;
+
+    // Goods receipts, purchase returns, shipments and sales returns, open and completed.
+    const int receipt = w.write(4, c0, QStringList(venDoc) << QStringLiteral("SOrdNo"), {text("V101"), 1, text("第一批到貨"), openBuy},
+                                {{"HA1002", 27.5, 10, 0.6, "GBP", 41.32}}, true, d(10, 20));
+    if (!receipt
+        || !w.write(4, c0, venDoc, {text("V001"), 0, text("")}, {{"QH0101", 380, 8, 0.6, "NT", 1}}, false, d(11, 2))
+        || !w.write(4, c1, venDoc, {text("V002"), 0, text("")}, {{"HW0201", 299, 5, 0.65, "NT", 1}}, true, d(10, 12))
+        || !w.write(6, c0, QStringList(venDoc) << QStringLiteral("ImpNo"), {text("V001"), 0, text("瑕疵退回"), 0},
+                    {{"QH0102", 1200, 1, 0.6, "NT", 1}}, true, d(9, 1))
+        || !w.write(6, c0, venDoc, {text("V002"), 0, text("")}, {{"HW0201", 299, 2, 0.65, "NT", 1}}, false, d(11, 3)))
+        return false;
+    const QStringList shipCols = QStringList(custDoc) << QStringLiteral("SOrdNo") << QStringLiteral("FCharge");
+    const int shipment = w.write(3, c0, shipCols, {text("A0002"), 0, text("第一批"), openOrder, 0},
+                                 {{"HY0001", 320, 4, 0.7, "NT", 1}}, true, d(10, 10));
+    if (!shipment
+        || !w.write(3, c0, shipCols, {text("A0003"), 0, text(""), doneOrder, 80},
+                    {{"HY0003", 250, 20, 0.85, "NT", 1}}, true, d(9, 25))
+        || !w.write(3, c0, QStringList(custDoc) << QStringLiteral("FCharge"), {text("A0004"), 0, text("宅配"), 60},
+                    {{"BC0302", 620, 1, 0.9, "NT", 1}}, false, d(11, 5))
+        || !w.write(5, c0, QStringList(custDoc) << QStringLiteral("ExpNo"), {text("A0002"), 0, text("破損"), shipment},
+                    {{"HY0001", 320, 1, 0.7, "NT", 1}}, true, d(10, 15))
+        || !w.write(5, c0, custDoc, {text("A0004"), 0, text("")}, {{"BC0302", 620, 1, 0.9, "NT", 1}}, false, d(11, 6)))
+        return false;
+
+    // A day at the counter; posted counter lines lower the branch's stock.
+    if (!w.write(12, c0, names({"Remark"}), {text("週末書展")},
+                 {{"HY0003", 250, 2, 0.9, "NT", 1, "Guest"}, {"HW0202", 450, 1, 0.8, "NT", 1, "A0004"}}, true,
+                 d(11, 21)))
+        return false;
+    QSqlQuery& q = l.query();
+    for (const auto& [book, qty] : {std::pair{"HY0003", 2}, std::pair{"HW0202", 1}}) {
+        q.prepare(QStringLiteral("UPDATE Book SET StockC0 = StockC0 - ? WHERE BookNo = ?"));
+        q.addBindValue(qty);
+        q.addBindValue(text(book));
+        if (!q.exec()) {
+            l.setError(q.lastError().text());
+            return false;
+        }
+    }
+
+    // A stock adjustment after a count.
+    if (!l.insert(QStringLiteral("BRStock"), names({"BookNo", "SArea", "EDate", "Qty", "UsCode", "BRReason"}),
+                  {text("HY0002"), c0, l.date(2026, 11, 30), 2, text("ADMIN"), text("盤點差異")}))
+        return false;
+    q.prepare(QStringLiteral("UPDATE Book SET StockC0 = StockC0 + 2 WHERE BookNo = 'HY0002'"));
+    if (!q.exec()) {
+        l.setError(q.lastError().text());
+        return false;
+    }
+
+    // Write-offs of the receipt and the shipment above, still open.
+    const QList<std::tuple<const char*, const char*, const char*, const char*, const char*, int, double>> writeOffs = {
+        {"ImpWOff", "IWODetail", "VNo", "V101", "進貨", receipt, 6815.0},
+        {"ExpWOff", "EWODetail", "CustNo", "A0002", "出貨", shipment, 896.0}};
+    for (const auto& [head, lines, partner, who, kind, source, amount] : writeOffs) {
+        q.prepare(QStringLiteral("INSERT INTO %1 (SArea, %2, BDate, EDate, POff) VALUES (?, ?, ?, ?, 0) RETURNING PNo")
+                      .arg(QLatin1String(head), QLatin1String(partner)));
+        q.addBindValue(c0);
+        q.addBindValue(text(who));
+        q.addBindValue(l.date(2026, 10, 1));
+        q.addBindValue(l.date(2026, 10, 31));
+        if (!q.exec() || !q.next()) {
+            l.setError(q.lastError().text());
+            return false;
+        }
+        const int pno = q.value(0).toInt();
+        q.finish();
+        if (!l.insert(QLatin1String(lines), names({"SArea", "PNo", "SKind", "SNo", "EDate", "SPay", "SumPay", "OffMoney"}),
+                      {c0, pno, text(kind), source, l.date(2026, 10, 20), amount, 0, amount / 2}))
+            return false;
+    }
+
+    // An inquiry of the Taichung branch and the head office's copy of it.
+    const QStringList inqLine = names({"PNo", "SDNo", "BookNo", "BookName", "Author", "ORI_CR", "FPrice", "Qty"});
+    const Procedures::AutoPNoResult sub = Procedures::AutoPNo(l.connection(), c1, 10);
+    const Procedures::AutoPNoResult head = Procedures::AutoPNo(l.connection(), c1, 11);
+    if (!sub || !head) {
+        l.setError(sub ? head.error.text : sub.error.text);
+        return false;
+    }
+    const QStringList inqHead = names({"SArea", "PNo", "CustNo", "EDate", "OpStat", "RemarkS"});
+    const QVariantList inqValues = {c1, 0, text("B0001"), l.date(2026, 11, 10), text("傳出"), text("請報價")};
+    QVariantList subValues = inqValues;
+    subValues[1] = sub.pno;
+    QVariantList headValues = inqValues;
+    headValues[1] = head.pno;
+    if (!l.insert(QStringLiteral("SubInquireM"), inqHead, subValues)
+        || !l.insert(QStringLiteral("SubInqDetail"), QStringList{QStringLiteral("SArea")} << inqLine,
+                     {c1, sub.pno, 1, text("NEW0001"), text("Atlas of Island Birds"), text("J. Reed"), text("US"), 42.0, 3})
+        || !l.insert(QStringLiteral("InquireM"), QStringList(inqHead) << QStringLiteral("SNo"), headValues << sub.pno)
+        || !l.insert(QStringLiteral("InqDetail"), inqLine,
+                     {head.pno, 1, text("NEW0001"), text("Atlas of Island Birds"), text("J. Reed"), text("US"), 42.0, 3}))
+        return false;
+    return true;
+}
 
 } // namespace
 
@@ -277,6 +503,8 @@ bool load(Connection& connection, QString* error)
                       {text(r.currency), r.rate}))
             return fail();
     }
+    if (!loadDocuments(l))
+        return fail();
     return true;
 }
 
