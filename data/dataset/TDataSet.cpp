@@ -1,0 +1,1224 @@
+#include "data/dataset/TDataSet.h"
+
+#include <algorithm>
+#include <numeric>
+
+#include <QRegularExpression>
+#include <QSet>
+#include <QSqlDriver>
+#include <QSqlField>
+#include <QSqlRecord>
+
+#include "data/SqlDialect.h"
+#include "data/TDialogs.h"
+
+namespace {
+
+QString lower(const QString& s) { return s.toLower(); }
+
+bool sameValue(const QVariant& a, const QVariant& b)
+{
+    const bool an = a.isNull() || !a.isValid();
+    const bool bn = b.isNull() || !b.isValid();
+    if (an || bn)
+        return an == bn;
+    return a == b;
+}
+
+/// Orders two values of one column: nulls first, numbers by value, text by code point with
+/// letter case only breaking ties.
+int compareValues(const QVariant& a, const QVariant& b)
+{
+    const bool an = a.isNull() || !a.isValid();
+    const bool bn = b.isNull() || !b.isValid();
+    if (an || bn)
+        return an == bn ? 0 : (an ? -1 : 1);
+    switch (a.typeId()) {
+    case QMetaType::QString: {
+        const QString sa = a.toString();
+        const QString sb = b.toString();
+        const int c = sa.compare(sb, Qt::CaseInsensitive);
+        return c != 0 ? c : sa.compare(sb);
+    }
+    case QMetaType::QDateTime: {
+        const QDateTime da = a.toDateTime();
+        const QDateTime db = b.toDateTime();
+        return da < db ? -1 : (db < da ? 1 : 0);
+    }
+    case QMetaType::Double: {
+        const double da = a.toDouble();
+        const double db = b.toDouble();
+        return da < db ? -1 : (db < da ? 1 : 0);
+    }
+    default: {
+        const qlonglong la = a.toLongLong();
+        const qlonglong lb = b.toLongLong();
+        return la < lb ? -1 : (lb < la ? 1 : 0);
+    }
+    }
+}
+
+/// Replaces every ":Name" outside literals and comments with "?" and lists the names in order.
+QString toPositional(const QString& sql, QStringList* names)
+{
+    QString out;
+    out.reserve(sql.size());
+    const int n = int(sql.size());
+    for (int i = 0; i < n; ++i) {
+        const QChar c = sql.at(i);
+        if (c == QLatin1Char('\'') || c == QLatin1Char('"')) {
+            const int end = int(sql.indexOf(c, i + 1));
+            const int stop = end < 0 ? n - 1 : end;
+            out += sql.mid(i, stop - i + 1);
+            i = stop;
+        } else if (c == QLatin1Char('-') && i + 1 < n && sql.at(i + 1) == QLatin1Char('-')) {
+            const int end = int(sql.indexOf(QLatin1Char('\n'), i));
+            const int stop = end < 0 ? n - 1 : end;
+            out += sql.mid(i, stop - i + 1);
+            i = stop;
+        } else if (c == QLatin1Char(':') && i + 1 < n && sql.at(i + 1) == QLatin1Char(':')) {
+            out += QStringLiteral("::");
+            ++i;
+        } else if (c == QLatin1Char(':') && i + 1 < n
+                   && (sql.at(i + 1).isLetter() || sql.at(i + 1) == QLatin1Char('_'))) {
+            int j = i + 1;
+            while (j < n && (sql.at(j).isLetterOrNumber() || sql.at(j) == QLatin1Char('_')))
+                ++j;
+            *names << sql.mid(i + 1, j - i - 1);
+            out += QLatin1Char('?');
+            i = j - 1;
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+/// Type, size and scale of a column known to the schema (branch book columns included).
+const ColumnDef* schemaColumn(const TableDef* table, const QString& name, ColumnDef* scratch)
+{
+    if (!table)
+        return nullptr;
+    if (const ColumnDef* c = table->column(name))
+        return c;
+    if (table->name.compare(QLatin1String("Book"), Qt::CaseInsensitive) == 0) {
+        static const QRegularExpression branchCol(QStringLiteral("^(stock|sstock|loc)([a-z0-9]+)$"),
+                                                  QRegularExpression::CaseInsensitiveOption);
+        const auto m = branchCol.match(name);
+        if (m.hasMatch()) {
+            const QString code = name.mid(m.capturedStart(2));
+            for (const ColumnDef& c : Schema::branchBookColumns(code)) {
+                if (c.name.compare(name, Qt::CaseInsensitive) == 0) {
+                    *scratch = c;
+                    scratch->name = name;
+                    return scratch;
+                }
+            }
+        }
+    }
+    return nullptr;
+}
+
+ColType typeFromMeta(int typeId)
+{
+    switch (typeId) {
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+        return ColType::Integer;
+    case QMetaType::Double:
+    case QMetaType::Float:
+        return ColType::Decimal;
+    case QMetaType::QDateTime:
+    case QMetaType::QDate:
+        return ColType::DateTime;
+    case QMetaType::Bool:
+        return ColType::Boolean;
+    default:
+        return ColType::Text;
+    }
+}
+
+} // namespace
+
+TDataSet::TDataSet(Connection& connection, const QString& name, QObject* parent)
+    : QObject(parent), m_connection(connection), m_name(name)
+{
+    setObjectName(name);
+}
+
+TDataSet::~TDataSet()
+{
+    for (auto& link : m_masterLinks)
+        disconnect(link);
+}
+
+// --- query and parameters ------------------------------------------------------------------------
+
+void TDataSet::setSql(const QString& sql)
+{
+    if (isActive())
+        close();
+    m_sql = sql;
+    m_paramNames.clear();
+    m_positionalSql = toPositional(sql, &m_paramNames);
+}
+
+void TDataSet::setParam(const QString& name, const QVariant& value) { m_params[lower(name)] = value; }
+
+QVariant TDataSet::param(const QString& name) const
+{
+    const auto it = m_params.find(lower(name));
+    return it == m_params.end() ? QVariant() : it->second;
+}
+
+QVariant TDataSet::paramValue(const QString& name) const
+{
+    if (m_master) {
+        if (const TField* f = m_master->findField(name); f && f->isAttached())
+            return m_master->isActive() && m_master->recNo() >= 0 ? f->value() : QVariant();
+    }
+    return param(name);
+}
+
+void TDataSet::setMaster(TDataSet* master)
+{
+    for (auto& link : m_masterLinks)
+        disconnect(link);
+    m_master = master;
+    if (!master)
+        return;
+    m_masterLinks[0] = connect(master, &TDataSet::currentChanged, this, [this] { masterMoved(); });
+    m_masterLinks[1] = connect(master, &TDataSet::rowsReset, this, [this] { masterMoved(); });
+    // A saved header may have got its number only now: follow it if a linked value changed.
+    m_masterLinks[2] = connect(master, &TDataSet::rowChanged, this, [this](int row) {
+        if (row != m_master->recNo() || m_master->isEditing())
+            return;
+        for (const QString& p : m_paramNames) {
+            if (!sameValue(paramValue(p), m_lastBound.value(lower(p)))) {
+                masterMoved();
+                return;
+            }
+        }
+    });
+}
+
+void TDataSet::masterMoved()
+{
+    if (!isActive() && m_sql.isEmpty())
+        return;
+    if (!isActive()) {
+        // A detail that was never opened stays closed until its window opens it.
+        return;
+    }
+    if (isEditing() && !checkBrowseMode())
+        cancel();
+    execSelect();
+}
+
+// --- writing -------------------------------------------------------------------------------------
+
+bool TDataSet::setTable(const QString& table)
+{
+    if (table.isEmpty()) {
+        m_table.clear();
+        m_keyFields.clear();
+        return true;
+    }
+    const TableDef* def = Schema::table(table);
+    if (!def)
+        return false;
+    m_table = def->name;
+    m_keyFields = def->primaryKey;
+    return true;
+}
+
+void TDataSet::setReadOnly(bool readOnly)
+{
+    if (readOnly && isEditing())
+        cancel();
+    m_readOnly = readOnly;
+}
+
+// --- open, close, re-read ------------------------------------------------------------------------
+
+bool TDataSet::open()
+{
+    if (isActive())
+        return true;
+    return execSelect();
+}
+
+void TDataSet::close()
+{
+    if (!isActive())
+        return;
+    if (isEditing())
+        cancel();
+    m_rows.clear();
+    m_current = -1;
+    m_eof = m_bof = true;
+    setState(State::Inactive);
+    notifyReset();
+}
+
+bool TDataSet::requery()
+{
+    if (!isActive())
+        return open();
+    if (isEditing() && !checkBrowseMode())
+        return false;
+    return execSelect();
+}
+
+bool TDataSet::execSelect()
+{
+    m_lastError = QSqlError();
+    const int keepRow = m_current;
+    const QVariantList keepKey = keyOf(m_current);
+    QSqlQuery q(m_connection.database());
+    q.setForwardOnly(true);
+    m_lastStatement = m_sql;
+    if (!q.prepare(m_positionalSql)) {
+        m_lastError = q.lastError();
+        qWarning("%s: %s", qPrintable(m_name), qPrintable(m_lastError.text()));
+        return false;
+    }
+    m_lastBound.clear();
+    for (int i = 0; i < m_paramNames.size(); ++i) {
+        const QVariant v = paramValue(m_paramNames.at(i));
+        m_lastBound[lower(m_paramNames.at(i))] = v;
+        q.bindValue(i, v);
+    }
+    if (!q.exec()) {
+        m_lastError = q.lastError();
+        qWarning("%s: %s", qPrintable(m_name), qPrintable(m_lastError.text()));
+        return false;
+    }
+    if (!readRows(q))
+        return false;
+    afterRowsLoaded(keepRow, keepKey);
+    return true;
+}
+
+bool TDataSet::loadFromQuery(QSqlQuery& query)
+{
+    if (isEditing())
+        cancel();
+    m_lastError = QSqlError();
+    if (!query.isActive() || !query.isSelect()) {
+        m_lastError = query.lastError();
+        return false;
+    }
+    if (!readRows(query))
+        return false;
+    afterRowsLoaded(-1, {});
+    return true;
+}
+
+bool TDataSet::loadRows(const QStringList& columns, const QList<QVariantList>& rows)
+{
+    if (isEditing())
+        cancel();
+    bindFields(columns, QStringList());
+    m_rows.clear();
+    m_rows.reserve(size_t(rows.size()));
+    for (const QVariantList& r : rows) {
+        Row row(columns.size());
+        for (int i = 0; i < columns.size() && i < r.size(); ++i)
+            row[i] = m_fields[size_t(i)]->normalized(r.at(i));
+        m_rows.push_back(row);
+    }
+    afterRowsLoaded(-1, {});
+    return true;
+}
+
+bool TDataSet::refreshRecord(const QString& sql, const QVariantList& values)
+{
+    if (!isActive() || isEditing() || m_current < 0)
+        return false;
+    QSqlQuery q(m_connection.database());
+    m_lastStatement = sql;
+    if (!q.prepare(sql)) {
+        m_lastError = q.lastError();
+        return false;
+    }
+    for (int i = 0; i < values.size(); ++i)
+        q.bindValue(i, values.at(i));
+    if (!q.exec() || !q.next()) {
+        m_lastError = q.lastError();
+        return false;
+    }
+    Row& row = m_rows[size_t(m_current)];
+    const QSqlRecord rec = q.record();
+    for (int i = 0; i < rec.count(); ++i) {
+        if (const TField* f = findField(rec.fieldName(i)); f && f->isAttached())
+            row[f->index()] = f->normalized(q.value(i));
+    }
+    q.finish();
+    if (!controlsDisabled())
+        emit rowChanged(m_current);
+    return true;
+}
+
+bool TDataSet::readRows(QSqlQuery& q)
+{
+    const QSqlRecord rec = q.record();
+    QStringList names;
+    QStringList tables;
+    QList<int> metaTypes;
+    for (int i = 0; i < rec.count(); ++i) {
+        names << rec.fieldName(i);
+        tables << rec.field(i).tableName();
+        metaTypes << rec.field(i).metaType().id();
+    }
+    bindFields(names, tables);
+    // Columns unknown to the schema (aliases, sums) take the driver's type.
+    for (int i = 0; i < int(m_fields.size()); ++i) {
+        TField* f = m_fields[size_t(i)];
+        if (!f->m_fromSchema)
+            f->m_type = typeFromMeta(metaTypes.at(i));
+    }
+    m_rows.clear();
+    const int n = int(m_fields.size());
+    while (q.next()) {
+        Row row(n);
+        for (int i = 0; i < n; ++i)
+            row[i] = m_fields[size_t(i)]->normalized(q.value(i));
+        m_rows.push_back(std::move(row));
+    }
+    if (q.lastError().isValid()) {
+        m_lastError = q.lastError();
+        m_rows.clear();
+        return false;
+    }
+    q.finish();
+    return true;
+}
+
+void TDataSet::bindFields(const QStringList& names, const QStringList& tables)
+{
+    for (TField* f : m_fields)
+        f->detach();
+    m_fields.clear();
+    const TableDef* own = Schema::table(m_table);
+    QSet<QString> seen;
+    for (int i = 0; i < names.size(); ++i) {
+        QString name = names.at(i);
+        // A second column of the same name (a joined table's) gets a suffix, as it cannot be
+        // told apart by name.
+        bool duplicate = false;
+        if (seen.contains(lower(name))) {
+            duplicate = true;
+            int k = 1;
+            while (seen.contains(lower(name + QStringLiteral("_%1").arg(k))))
+                ++k;
+            name += QStringLiteral("_%1").arg(k);
+        }
+        seen.insert(lower(name));
+        ColumnDef scratch;
+        const QString origin = tables.value(i);
+        const bool fromOwn = own && !duplicate
+                             && (origin.isEmpty() || origin.compare(m_table, Qt::CaseInsensitive) == 0);
+        const ColumnDef* col = fromOwn ? schemaColumn(own, name, &scratch) : nullptr;
+        bool writable = col != nullptr;
+        if (!col && !origin.isEmpty())
+            col = schemaColumn(Schema::table(origin), name, &scratch);
+        if (!col) {
+            for (const TableDef& t : Schema::tables()) {
+                if ((col = schemaColumn(&t, name, &scratch)))
+                    break;
+            }
+        }
+        auto& slot = m_fieldsByName[lower(name)];
+        if (!slot)
+            slot = std::make_unique<TField>(this, name);
+        TField* f = slot.get();
+        // Keep the schema's spelling: PostgreSQL hands back lower-case names.
+        f->m_name = col ? col->name : name;
+        const bool key = writable
+                         && std::any_of(m_keyFields.begin(), m_keyFields.end(), [&](const QString& k) {
+                                return k.compare(name, Qt::CaseInsensitive) == 0;
+                            });
+        f->bind(i, col ? col->type : ColType::Text, col ? col->size : 0, col ? col->scale : 0,
+                writable, key);
+        f->m_fromSchema = col != nullptr;
+        m_fields.push_back(f);
+    }
+}
+
+void TDataSet::afterRowsLoaded(int keepRow, const QVariantList& keepKey)
+{
+    m_insertRow = -1;
+    m_buffer.clear();
+    m_original.clear();
+    setState(State::Browse);
+    applySort();
+    int row = -1;
+    if (!m_rows.empty()) {
+        row = 0;
+        if (!keepKey.isEmpty()) {
+            row = -1;
+            for (int i = 0; i < int(m_rows.size()); ++i) {
+                if (keyOf(i) == keepKey) {
+                    row = i;
+                    break;
+                }
+            }
+            if (row < 0)
+                row = std::clamp(keepRow, 0, int(m_rows.size()) - 1);
+        }
+    }
+    m_current = row;
+    m_bof = true;
+    m_eof = m_rows.empty();
+    notifyReset();
+    runHook(afterOpen);
+    if (!controlsDisabled())
+        runHook(afterScroll);
+}
+
+QVariantList TDataSet::keyOf(int row) const
+{
+    if (row < 0 || row >= int(m_rows.size()))
+        return {};
+    QVariantList key;
+    const Row& r = m_rows[size_t(row)];
+    if (m_keyFields.isEmpty())
+        return r;
+    for (const QString& k : m_keyFields) {
+        const TField* f = findField(k);
+        if (!f || !f->isAttached())
+            return r;
+        key << r.value(f->index());
+    }
+    return key;
+}
+
+// --- navigation ----------------------------------------------------------------------------------
+
+bool TDataSet::checkBrowseMode()
+{
+    if (!isEditing())
+        return true;
+    if (!hasPendingChanges()) {
+        cancel();
+        return true;
+    }
+    return post();
+}
+
+void TDataSet::setCurrent(int row, bool notify)
+{
+    m_current = row;
+    if (notify && !controlsDisabled()) {
+        emit currentChanged(row);
+        runHook(afterScroll);
+    }
+}
+
+bool TDataSet::moveTo(int row)
+{
+    if (!isActive())
+        return false;
+    if (m_rows.empty()) {
+        m_bof = m_eof = true;
+        return false;
+    }
+    if (row < 0) {
+        if (!checkBrowseMode())
+            return false;
+        m_bof = true;
+        m_eof = false;
+        if (m_current != 0)
+            setCurrent(0);
+        return false;
+    }
+    if (row >= int(m_rows.size())) {
+        if (!checkBrowseMode())
+            return false;
+        m_eof = true;
+        m_bof = false;
+        const int lastRow = int(m_rows.size()) - 1;
+        if (m_current != lastRow)
+            setCurrent(lastRow);
+        return false;
+    }
+    if (row != m_current && !checkBrowseMode())
+        return false;
+    m_bof = m_eof = false;
+    if (row != m_current)
+        setCurrent(row);
+    return true;
+}
+
+bool TDataSet::first()
+{
+    const bool ok = moveTo(0);
+    m_bof = true;
+    m_eof = m_rows.empty();
+    return ok;
+}
+
+bool TDataSet::last()
+{
+    const bool ok = moveTo(int(m_rows.size()) - 1);
+    m_eof = true;
+    m_bof = m_rows.empty();
+    return ok;
+}
+
+bool TDataSet::next()
+{
+    if (!isActive() || m_rows.empty()) {
+        m_eof = true;
+        return false;
+    }
+    if (m_current + 1 >= int(m_rows.size())) {
+        if (!checkBrowseMode())
+            return false;
+        m_eof = true;
+        return false;
+    }
+    return moveTo(m_current + 1);
+}
+
+bool TDataSet::prior()
+{
+    if (!isActive() || m_rows.empty()) {
+        m_bof = true;
+        return false;
+    }
+    if (m_current <= 0) {
+        if (!checkBrowseMode())
+            return false;
+        m_bof = true;
+        return false;
+    }
+    return moveTo(m_current - 1);
+}
+
+bool TDataSet::locate(const QStringList& fields, const QVariantList& values, bool caseInsensitive)
+{
+    if (!isActive() || fields.size() != values.size())
+        return false;
+    QList<int> cols;
+    for (const QString& name : fields) {
+        const TField* f = findField(name);
+        if (!f || !f->isAttached())
+            return false;
+        cols << f->index();
+    }
+    for (int r = 0; r < int(m_rows.size()); ++r) {
+        bool match = true;
+        for (int i = 0; i < cols.size() && match; ++i) {
+            const QVariant& have = m_rows[size_t(r)].at(cols[i]);
+            const QVariant want = m_fields[size_t(cols[i])]->normalized(values.at(i));
+            if (caseInsensitive && have.typeId() == QMetaType::QString && !want.isNull())
+                match = have.toString().compare(want.toString(), Qt::CaseInsensitive) == 0;
+            else
+                match = sameValue(have, want);
+        }
+        if (match)
+            return moveTo(r);
+    }
+    return false;
+}
+
+// --- fields --------------------------------------------------------------------------------------
+
+TField* TDataSet::findField(const QString& name) const
+{
+    const auto it = m_fieldsByName.find(lower(name));
+    return it == m_fieldsByName.end() ? nullptr : it->second.get();
+}
+
+TField& TDataSet::fieldByName(const QString& name)
+{
+    auto& slot = m_fieldsByName[lower(name)];
+    if (!slot)
+        slot = std::make_unique<TField>(this, name);
+    return *slot;
+}
+
+QStringList TDataSet::fieldNames() const
+{
+    QStringList names;
+    for (const TField* f : m_fields)
+        names << f->name();
+    return names;
+}
+
+QVariant TDataSet::value(int row, int column) const
+{
+    if (row < 0 || row >= int(m_rows.size()) || column < 0 || column >= int(m_fields.size()))
+        return {};
+    if (isEditing() && row == m_current)
+        return m_buffer.value(column);
+    return m_rows[size_t(row)].value(column);
+}
+
+QVariant TDataSet::value(int row, const QString& field) const
+{
+    const TField* f = findField(field);
+    return f ? value(row, f->index()) : QVariant();
+}
+
+QVariant TDataSet::fieldValue(const TField& field) const
+{
+    if (!field.isAttached() || !isActive())
+        return {};
+    if (isEditing())
+        return m_buffer.value(field.index());
+    if (m_current < 0 || m_current >= int(m_rows.size()))
+        return {};
+    return m_rows[size_t(m_current)].value(field.index());
+}
+
+QVariant TDataSet::fieldOldValue(const TField& field) const
+{
+    if (!field.isAttached() || !isActive())
+        return {};
+    if (m_state == State::Edit)
+        return m_original.value(field.index());
+    if (m_state == State::Insert)
+        return {};
+    return fieldValue(field);
+}
+
+bool TDataSet::fieldAssign(TField& field, const QVariant& value)
+{
+    if (!field.isAttached() || !isEditing() || m_readOnly || field.isReadOnly())
+        return false;
+    // Columns joined in from another table are shown, never written.
+    if (!m_table.isEmpty() && !field.m_writable)
+        return false;
+    QVariant v = field.normalized(value);
+    if (!v.isNull() && (field.type() == ColType::Text) && field.size() > 0
+        && v.toString().size() > field.size()) {
+        TDialogs::error(QStringLiteral("%1 最多 %2 個字").arg(field.name()).arg(field.size()));
+        return false;
+    }
+    if (field.onValidate) {
+        try {
+            if (!field.onValidate(field, v))
+                return false;
+        } catch (const TAbort&) {
+            return false;
+        }
+        v = field.normalized(v);
+    }
+    if (sameValue(m_buffer.value(field.index()), v) && m_buffer.value(field.index()).typeId() == v.typeId())
+        return true;
+    m_buffer[field.index()] = v;
+    if (!controlsDisabled()) {
+        emit rowChanged(m_current);
+        emit fieldChanged(&field);
+    }
+    if (field.onChange) {
+        try {
+            field.onChange(field);
+        } catch (const TAbort&) {
+        }
+    }
+    return true;
+}
+
+// --- editing -------------------------------------------------------------------------------------
+
+bool TDataSet::runHook(const Hook& hook)
+{
+    if (!hook)
+        return true;
+    try {
+        hook(*this);
+    } catch (const TAbort&) {
+        return false;
+    }
+    return true;
+}
+
+void TDataSet::setState(State state)
+{
+    if (m_state == state)
+        return;
+    m_state = state;
+    emit stateChanged(state);
+}
+
+bool TDataSet::insert()
+{
+    if (!isActive() || m_readOnly)
+        return false;
+    if (!checkBrowseMode())
+        return false;
+    if (!runHook(beforeInsert))
+        return false;
+    const int at = m_current < 0 ? 0 : m_current;
+    {
+        m_buffer = Row(int(m_fields.size()));
+        m_original = Row(int(m_fields.size()));
+        // A new line belongs to its header.
+        if (m_master) {
+            for (const QString& p : m_paramNames) {
+                TField* f = findField(p);
+                if (f && f->isAttached() && m_master->findField(p))
+                    m_buffer[f->index()] = f->normalized(paramValue(p));
+            }
+        }
+        if (!controlsDisabled())
+            emit rowAboutToBeInserted(at);
+        m_rows.insert(m_rows.begin() + at, m_original);
+        m_insertRow = at;
+        m_current = at;
+        m_bof = m_eof = false;
+        setState(State::Insert);
+        if (!controlsDisabled()) {
+            emit rowInserted(at);
+            emit currentChanged(at);
+        }
+    }
+    runHook(onNewRecord);
+    runHook(afterInsert);
+    return true;
+}
+
+bool TDataSet::append()
+{
+    if (!isActive())
+        return false;
+    if (!checkBrowseMode())
+        return false;
+    // Place the current row past the end so the new one lands last.
+    const int saved = m_current;
+    m_current = int(m_rows.size());
+    if (!insert()) {
+        m_current = saved;
+        return false;
+    }
+    return true;
+}
+
+bool TDataSet::edit()
+{
+    if (!isActive() || m_readOnly)
+        return false;
+    if (isEditing())
+        return true;
+    if (m_current < 0 || m_current >= int(m_rows.size()))
+        return false;
+    if (!runHook(beforeEdit))
+        return false;
+    m_buffer = m_rows[size_t(m_current)];
+    m_original = m_buffer;
+    setState(State::Edit);
+    runHook(afterEdit);
+    return true;
+}
+
+bool TDataSet::hasPendingChanges() const
+{
+    if (m_state == State::Insert)
+        return true;
+    if (m_state != State::Edit)
+        return false;
+    for (int i = 0; i < m_buffer.size(); ++i) {
+        if (!sameValue(m_buffer.at(i), m_original.value(i)))
+            return true;
+    }
+    return false;
+}
+
+bool TDataSet::isFieldChanged(const QString& name) const
+{
+    const TField* f = findField(name);
+    if (!f || !f->isAttached())
+        return false;
+    if (m_state == State::Insert)
+        return true;
+    if (m_state != State::Edit)
+        return false;
+    return !sameValue(m_buffer.value(f->index()), m_original.value(f->index()));
+}
+
+void TDataSet::cancel()
+{
+    if (!isEditing())
+        return;
+    const State was = m_state;
+    m_buffer.clear();
+    m_original.clear();
+    if (was == State::Insert) {
+        const int at = m_insertRow;
+        if (!controlsDisabled())
+            emit rowAboutToBeRemoved(at);
+        m_rows.erase(m_rows.begin() + at);
+        m_insertRow = -1;
+        setState(State::Browse);
+        if (!controlsDisabled())
+            emit rowRemoved(at);
+        m_current = m_rows.empty() ? -1 : std::min(at, int(m_rows.size()) - 1);
+        m_eof = m_bof = m_rows.empty();
+        if (!controlsDisabled())
+            emit currentChanged(m_current);
+    } else {
+        setState(State::Browse);
+        if (!controlsDisabled())
+            emit rowChanged(m_current);
+    }
+    runHook(afterCancel);
+}
+
+bool TDataSet::post()
+{
+    if (!isActive())
+        return false;
+    if (!isEditing())
+        return true;
+    if (m_readOnly)
+        return false;
+    // Saving a row nobody changed is the same as leaving it.
+    if (!hasPendingChanges()) {
+        cancel();
+        return true;
+    }
+    m_lastError = QSqlError();
+    m_conflict = false;
+    if (!runHook(beforePost))
+        return false;
+    const State was = m_state;
+    const Row beforeWrite = m_buffer;
+    const Row originalBefore = m_original;
+    bool noRow = false;
+    bool ok = true;
+    if (!m_table.isEmpty())
+        ok = was == State::Insert ? writeInsert() : writeUpdate(&noRow);
+    if (!ok) {
+        m_conflict = noRow;
+        runHook(onPostError);
+        return false;
+    }
+    const Row previous = m_rows[size_t(m_current)];
+    m_rows[size_t(m_current)] = m_buffer;
+    m_buffer.clear();
+    m_original.clear();
+    m_insertRow = -1;
+    setState(State::Browse);
+    if (!runHook(afterPost)) {
+        // The handler rolled the save back: the row is unsaved again, as the user left it.
+        m_rows[size_t(m_current)] = previous;
+        m_buffer = beforeWrite;
+        m_original = originalBefore;
+        if (was == State::Insert)
+            m_insertRow = m_current;
+        setState(was);
+        if (!controlsDisabled())
+            emit rowChanged(m_current);
+        return false;
+    }
+    if (!controlsDisabled())
+        emit rowChanged(m_current);
+    return true;
+}
+
+bool TDataSet::remove()
+{
+    if (!isActive() || m_readOnly)
+        return false;
+    if (m_state == State::Insert) {
+        cancel();
+        return true;
+    }
+    if (m_state == State::Edit)
+        cancel();
+    if (m_current < 0 || m_current >= int(m_rows.size()))
+        return false;
+    m_lastError = QSqlError();
+    m_conflict = false;
+    if (!runHook(beforeDelete))
+        return false;
+    if (!m_table.isEmpty() && !writeDelete()) {
+        runHook(onDeleteError);
+        return false;
+    }
+    const int at = m_current;
+    const Row removed = m_rows[size_t(at)];
+    if (!controlsDisabled())
+        emit rowAboutToBeRemoved(at);
+    m_rows.erase(m_rows.begin() + at);
+    m_current = m_rows.empty() ? -1 : std::min(at, int(m_rows.size()) - 1);
+    m_eof = m_bof = m_rows.empty();
+    if (!controlsDisabled()) {
+        emit rowRemoved(at);
+        emit currentChanged(m_current);
+    }
+    if (!runHook(afterDelete)) {
+        if (!controlsDisabled())
+            emit rowAboutToBeInserted(at);
+        m_rows.insert(m_rows.begin() + at, removed);
+        m_current = at;
+        m_eof = m_bof = false;
+        if (!controlsDisabled()) {
+            emit rowInserted(at);
+            emit currentChanged(at);
+        }
+        return false;
+    }
+    if (!controlsDisabled())
+        runHook(afterScroll);
+    return true;
+}
+
+// --- statements ----------------------------------------------------------------------------------
+
+QVariant TDataSet::toDb(const TField& field, const QVariant& value) const
+{
+    if (value.isNull() || !value.isValid())
+        return {};
+    switch (field.type()) {
+    case ColType::DateTime:
+        return SqlDialect::dateTimeValue(m_connection.backend(), SqlDialect::toDateTime(value));
+    case ColType::Boolean:
+        return value.toBool() ? 1 : 0;
+    default:
+        return value;
+    }
+}
+
+bool TDataSet::writeInsert()
+{
+    QStringList cols;
+    QVariantList values;
+    QStringList back;
+    QList<TField*> backFields;
+    for (TField* f : m_fields) {
+        if (!f->m_writable)
+            continue;
+        back << f->name();
+        backFields << f;
+        const QVariant v = m_buffer.value(f->index());
+        // Columns left empty take the server's default or identity.
+        if (v.isNull())
+            continue;
+        cols << f->name();
+        values << toDb(*f, v);
+    }
+    QString sql = cols.isEmpty()
+                      ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(m_table)
+                      : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                            .arg(m_table, cols.join(QLatin1Char(',')),
+                                 QStringList(cols.size(), QStringLiteral("?")).join(QLatin1Char(',')));
+    if (!back.isEmpty())
+        sql += QStringLiteral(" RETURNING ") + back.join(QLatin1Char(','));
+    m_lastStatement = sql;
+    QSqlQuery q(m_connection.database());
+    if (!q.prepare(sql)) {
+        m_lastError = q.lastError();
+        return false;
+    }
+    for (int i = 0; i < values.size(); ++i)
+        q.bindValue(i, values.at(i));
+    if (!q.exec()) {
+        m_lastError = q.lastError();
+        return false;
+    }
+    if (!back.isEmpty() && q.next()) {
+        for (int i = 0; i < backFields.size(); ++i)
+            m_buffer[backFields[i]->index()] = backFields[i]->normalized(q.value(i));
+    }
+    // SQLite cannot commit while a RETURNING statement is still open.
+    q.finish();
+    return true;
+}
+
+bool TDataSet::writeUpdate(bool* noRow)
+{
+    QStringList sets;
+    QVariantList values;
+    for (TField* f : m_fields) {
+        if (!f->m_writable)
+            continue;
+        if (sameValue(m_buffer.value(f->index()), m_original.value(f->index())))
+            continue;
+        sets << f->name() + QStringLiteral("=?");
+        values << toDb(*f, m_buffer.value(f->index()));
+    }
+    if (sets.isEmpty())
+        return true;
+    QStringList where;
+    QStringList whereCols = m_keyFields;
+    for (const QString& r : m_ruleColumns) {
+        if (!whereCols.contains(r, Qt::CaseInsensitive))
+            whereCols << r;
+    }
+    for (const QString& k : whereCols) {
+        const TField* f = findField(k);
+        if (!f || !f->isAttached()) {
+            m_lastError = QSqlError(QStringLiteral("no key"),
+                                    QStringLiteral("%1: column %2 missing").arg(m_name, k),
+                                    QSqlError::StatementError);
+            return false;
+        }
+        const QVariant orig = m_original.value(f->index());
+        if (orig.isNull()) {
+            where << f->name() + QStringLiteral(" IS NULL");
+        } else {
+            where << f->name() + QStringLiteral("=?");
+            values << toDb(*f, orig);
+        }
+    }
+    if (m_keyFields.isEmpty()) {
+        m_lastError = QSqlError(QStringLiteral("no key"), QStringLiteral("%1 has no key").arg(m_name),
+                                QSqlError::StatementError);
+        return false;
+    }
+    const QString sql = QStringLiteral("UPDATE %1 SET %2 WHERE %3")
+                            .arg(m_table, sets.join(QLatin1Char(',')), where.join(QStringLiteral(" AND ")));
+    m_lastStatement = sql;
+    QSqlQuery q(m_connection.database());
+    if (!q.prepare(sql)) {
+        m_lastError = q.lastError();
+        return false;
+    }
+    for (int i = 0; i < values.size(); ++i)
+        q.bindValue(i, values.at(i));
+    if (!q.exec()) {
+        m_lastError = q.lastError();
+        return false;
+    }
+    if (q.numRowsAffected() == 0) {
+        *noRow = true;
+        m_lastError = QSqlError(QStringLiteral("changed meanwhile"),
+                                QStringLiteral("%1: the row was changed or deleted by another user").arg(m_name),
+                                QSqlError::TransactionError, QStringLiteral("conflict"));
+        return false;
+    }
+    return true;
+}
+
+bool TDataSet::writeDelete()
+{
+    QStringList where;
+    QVariantList values;
+    QStringList whereCols = m_keyFields;
+    for (const QString& r : m_ruleColumns) {
+        if (!whereCols.contains(r, Qt::CaseInsensitive))
+            whereCols << r;
+    }
+    if (m_keyFields.isEmpty())
+        return false;
+    const Row& row = m_rows[size_t(m_current)];
+    for (const QString& k : whereCols) {
+        const TField* f = findField(k);
+        if (!f || !f->isAttached())
+            return false;
+        const QVariant v = row.value(f->index());
+        if (v.isNull()) {
+            where << f->name() + QStringLiteral(" IS NULL");
+        } else {
+            where << f->name() + QStringLiteral("=?");
+            values << toDb(*f, v);
+        }
+    }
+    const QString sql = QStringLiteral("DELETE FROM %1 WHERE %2").arg(m_table, where.join(QStringLiteral(" AND ")));
+    m_lastStatement = sql;
+    QSqlQuery q(m_connection.database());
+    if (!q.prepare(sql)) {
+        m_lastError = q.lastError();
+        return false;
+    }
+    for (int i = 0; i < values.size(); ++i)
+        q.bindValue(i, values.at(i));
+    if (!q.exec()) {
+        m_lastError = q.lastError();
+        return false;
+    }
+    if (q.numRowsAffected() == 0) {
+        m_conflict = true;
+        m_lastError = QSqlError(QStringLiteral("changed meanwhile"),
+                                QStringLiteral("%1: the row was changed or deleted by another user").arg(m_name),
+                                QSqlError::TransactionError, QStringLiteral("conflict"));
+        return false;
+    }
+    return true;
+}
+
+// --- sorting and display -------------------------------------------------------------------------
+
+bool TDataSet::setSort(const QString& sort)
+{
+    if (isEditing() && !checkBrowseMode())
+        return false;
+    const QString previous = m_sort;
+    m_sort = sort.trimmed();
+    if (!isActive())
+        return true;
+    if (!applySort()) {
+        m_sort = previous;
+        return false;
+    }
+    notifyReset();
+    return true;
+}
+
+bool TDataSet::applySort()
+{
+    if (m_sort.isEmpty() || m_rows.size() < 2)
+        return true;
+    QList<int> cols;
+    QList<bool> descending;
+    for (const QString& part : m_sort.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+        const QStringList words = part.simplified().split(QLatin1Char(' '));
+        const TField* f = findField(words.value(0));
+        if (!f || !f->isAttached() || words.size() > 2)
+            return false;
+        const QString dir = words.value(1).toUpper();
+        if (!dir.isEmpty() && dir != QLatin1String("ASC") && dir != QLatin1String("DESC"))
+            return false;
+        cols << f->index();
+        descending << (dir == QLatin1String("DESC"));
+    }
+    const QVariantList currentKey = keyOf(m_current);
+    std::stable_sort(m_rows.begin(), m_rows.end(), [&](const Row& a, const Row& b) {
+        for (int i = 0; i < cols.size(); ++i) {
+            const int c = compareValues(a.at(cols[i]), b.at(cols[i]));
+            if (c != 0)
+                return descending[i] ? c > 0 : c < 0;
+        }
+        return false;
+    });
+    if (!currentKey.isEmpty()) {
+        for (int i = 0; i < int(m_rows.size()); ++i) {
+            if (keyOf(i) == currentKey) {
+                m_current = i;
+                break;
+            }
+        }
+    }
+    return true;
+}
+
+void TDataSet::disableControls() { ++m_disableCount; }
+
+void TDataSet::enableControls()
+{
+    if (m_disableCount == 0)
+        return;
+    if (--m_disableCount > 0)
+        return;
+    // One refresh for everything that happened meanwhile.
+    emit rowsReset();
+    emit currentChanged(m_current);
+    runHook(afterScroll);
+}
+
+void TDataSet::notifyReset()
+{
+    if (controlsDisabled())
+        return;
+    emit rowsReset();
+    emit currentChanged(m_current);
+}

@@ -1,0 +1,254 @@
+#pragma once
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <vector>
+
+#include <QList>
+#include <QObject>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+
+#include "data/Connection.h"
+#include "data/dataset/TField.h"
+
+/// Thrown by an event handler or entry hook to abandon the operation silently.
+struct TAbort
+{
+};
+
+/**
+ * @brief Rows of one query held on the client with a current row, the stand-in for a
+ * client-side static recordset.
+ *
+ * States are inactive, browse, edit and insert. A writable dataset names the table it writes
+ * (`setTable`); its key and column types come from the schema, columns the query joins in from
+ * other tables are read-only. A save writes only the changed columns, by the key read from the
+ * database, and the WHERE of an update also carries the read values of the rule columns
+ * (`setRuleColumns`), so a row another user changed meanwhile is refused instead of overwritten.
+ * Identities and defaults the server assigns are read back on insert.
+ *
+ * Event handlers abandon the operation by throwing `TAbort` (`TDataSet::abort()`); the dataset
+ * catches it and the operation returns false. Abandoning in `beforeX` leaves everything as it
+ * was; abandoning in `afterPost`/`afterDelete` (after the handler rolled its transaction back)
+ * returns the row to the state it had before the save or delete, still unsaved in the window.
+ *
+ * Rows are held compactly on the client; a loop that walks them brackets itself in
+ * `disableControls()`/`enableControls()` so bound widgets and details repaint once.
+ *
+ * @code
+ * TDataSet lines(con, "ImportDDS");
+ * lines.setSql("select ImpDetail.*, Book.BookName from ImpDetail left join Book"
+ *              " on ImpDetail.BookNo=Book.BookNo where ImpDetail.SArea=:SArea and ImpDetail.PNo=:PNo");
+ * lines.setTable("ImpDetail");
+ * lines.setMaster(&headers);          // :SArea, :PNo follow the header's current row
+ * lines.beforePost = [](TDataSet& ds) { if (ds.fieldByName("Qty").isNull()) TDataSet::abort(); };
+ * lines.open();
+ * lines.edit();
+ * lines.fieldByName("qty").setValue(3);   // names ignore case
+ * if (!lines.post()) ...                  // refused, abandoned or failed: still in edit state
+ * @endcode
+ */
+class TDataSet : public QObject
+{
+    Q_OBJECT
+public:
+    enum class State { Inactive, Browse, Edit, Insert };
+    using Hook = std::function<void(TDataSet&)>;
+
+    TDataSet(Connection& connection, const QString& name, QObject* parent = nullptr);
+    ~TDataSet() override;
+
+    QString name() const { return m_name; }
+    Connection& connection() const { return m_connection; }
+
+    // --- query and parameters -------------------------------------------------------------
+    /// The statement; ":Name" marks a parameter (any letter case, may repeat). Closes the dataset.
+    void setSql(const QString& sql);
+    QString sql() const { return m_sql; }
+    QStringList paramNames() const { return m_paramNames; }
+    void setParam(const QString& name, const QVariant& value);
+    QVariant param(const QString& name) const;
+    void clearParams() { m_params.clear(); }
+    /// Parameters that name a field of the master take its value in the master's current row; the
+    /// dataset re-reads whenever the master moves, re-reads or saves, and a new row takes them too.
+    void setMaster(TDataSet* master);
+    TDataSet* master() const { return m_master; }
+
+    // --- writing ---------------------------------------------------------------------------
+    /// The table the dataset writes, with its key from the schema; empty for a dataset that only reads.
+    bool setTable(const QString& table);
+    QString table() const { return m_table; }
+    QStringList keyFields() const { return m_keyFields; }
+    /// Columns whose read value must still be stored for an update to apply.
+    void setRuleColumns(const QStringList& columns) { m_ruleColumns = columns; }
+    QStringList ruleColumns() const { return m_ruleColumns; }
+    void setReadOnly(bool readOnly);
+    bool isReadOnly() const { return m_readOnly || m_table.isEmpty(); }
+
+    // --- state and navigation ---------------------------------------------------------------
+    bool open();
+    void close();
+    /// Re-reads the rows and returns to the row with the same key (or the same position).
+    bool requery();
+    bool isActive() const { return m_state != State::Inactive; }
+    State state() const { return m_state; }
+    bool isEditing() const { return m_state == State::Edit || m_state == State::Insert; }
+    int recordCount() const { return int(m_rows.size()); }
+    bool isEmpty() const { return m_rows.empty(); }
+    /// The current row, -1 when there is none.
+    int recNo() const { return m_current; }
+    bool eof() const { return m_eof; }
+    bool bof() const { return m_bof; }
+    /// Moving while editing saves a changed row (or cancels an unchanged one) first; false when
+    /// that save fails, the dataset then stays where it was.
+    bool first();
+    bool last();
+    bool next();
+    bool prior();
+    bool moveTo(int row);
+    /// Moves to the first row whose fields equal the values (text ignoring letter case when asked).
+    bool locate(const QStringList& fields, const QVariantList& values, bool caseInsensitive = false);
+
+    // --- fields -----------------------------------------------------------------------------
+    int fieldCount() const { return int(m_fields.size()); }
+    TField& field(int index) const { return *m_fields.at(size_t(index)); }
+    /// The field of that name ignoring letter case, or null.
+    TField* findField(const QString& name) const;
+    /// The field of that name ignoring letter case; a detached null field when the query lacks it.
+    TField& fieldByName(const QString& name);
+    QStringList fieldNames() const;
+    QVariant value(int row, int column) const;
+    /// The value of a field in any row (the edit buffer for the row being edited).
+    QVariant value(int row, const QString& field) const;
+
+    // --- editing ----------------------------------------------------------------------------
+    bool insert(); ///< a new row before the current one
+    bool append(); ///< a new row after the last
+    bool edit();
+    bool post();
+    void cancel();
+    bool remove();
+    /// Editing a new row, or a row with a field changed since it was read.
+    bool hasPendingChanges() const;
+    bool isFieldChanged(const QString& field) const;
+    /// The error of the last failed save or delete; `isConflict()` when an update found its row
+    /// changed by someone else.
+    const QSqlError& lastError() const { return m_lastError; }
+    bool isConflict() const { return m_conflict; }
+    QString lastStatement() const { return m_lastStatement; }
+
+    // --- sorting and display -------------------------------------------------------------------
+    /// "field ASC|DESC, ..." applied on the client, kept across re-reads; empty keeps read order.
+    bool setSort(const QString& sort);
+    QString sort() const { return m_sort; }
+    void disableControls();
+    void enableControls();
+    bool controlsDisabled() const { return m_disableCount > 0; }
+
+    // --- rows from elsewhere -------------------------------------------------------------------
+    /// Takes the rows of an executed query's current result set (a procedure's result).
+    bool loadFromQuery(QSqlQuery& query);
+    bool loadRows(const QStringList& columns, const QList<QVariantList>& rows);
+    /// Re-reads the current row through a statement returning it ("?" placeholders bound in
+    /// order); the columns it returns replace the fields of the same name.
+    bool refreshRecord(const QString& sql, const QVariantList& values);
+
+    /// Abandons the running operation from inside an event handler.
+    [[noreturn]] static void abort() { throw TAbort{}; }
+
+    // Events; any may abandon its operation with TAbort.
+    Hook afterOpen;
+    Hook beforeInsert;
+    Hook onNewRecord; ///< fills defaults of a new row; what it assigns is not a user change
+    Hook afterInsert;
+    Hook beforeEdit;
+    Hook afterEdit;
+    Hook beforePost;
+    Hook afterPost;
+    Hook afterCancel;
+    Hook beforeDelete;
+    Hook afterDelete;
+    Hook onPostError;   ///< after a failed INSERT/UPDATE; the row stays in edit or insert
+    Hook onDeleteError; ///< after a failed DELETE
+    Hook afterScroll;
+
+signals:
+    void stateChanged(TDataSet::State state);
+    /// The current row moved (or the rows were replaced).
+    void currentChanged(int row);
+    /// Rows were read, sorted or closed: everything bound must be refreshed.
+    void rowsReset();
+    void rowAboutToBeInserted(int row);
+    void rowInserted(int row);
+    void rowAboutToBeRemoved(int row);
+    void rowRemoved(int row);
+    void rowChanged(int row);
+    /// A field of the current row changed through setValue.
+    void fieldChanged(TField* field);
+
+private:
+    friend class TField;
+    using Row = QVariantList;
+
+    bool runHook(const Hook& hook);
+    bool fieldAssign(TField& field, const QVariant& value);
+    QVariant fieldValue(const TField& field) const;
+    QVariant fieldOldValue(const TField& field) const;
+    bool checkBrowseMode();
+    void bindFields(const QStringList& names, const QStringList& tables);
+    bool readRows(QSqlQuery& query);
+    QVariant paramValue(const QString& name) const;
+    bool execSelect();
+    void afterRowsLoaded(int keepRow, const QVariantList& keepKey);
+    QVariantList keyOf(int row) const;
+    bool applySort();
+    bool writeInsert();
+    bool writeUpdate(bool* noRow);
+    bool writeDelete();
+    QVariant toDb(const TField& field, const QVariant& value) const;
+    void setState(State state);
+    void setCurrent(int row, bool notify = true);
+    void masterMoved();
+    void notifyReset();
+
+    Connection& m_connection;
+    QString m_name;
+    QString m_sql;
+    QString m_positionalSql;
+    QStringList m_paramNames; ///< in order of appearance, one per placeholder
+    std::map<QString, QVariant> m_params; ///< by lower-case name
+    QVariantMap m_lastBound;              ///< values bound by the last read, by lower-case name
+    TDataSet* m_master = nullptr;
+    QMetaObject::Connection m_masterLinks[3];
+
+    QString m_table;
+    QStringList m_keyFields;
+    QStringList m_ruleColumns;
+    bool m_readOnly = false;
+
+    State m_state = State::Inactive;
+    std::vector<Row> m_rows;
+    int m_current = -1;
+    bool m_eof = true;
+    bool m_bof = true;
+    Row m_buffer;   ///< the row being edited or inserted
+    Row m_original; ///< the row as read, while editing
+    int m_insertRow = -1;
+
+    std::vector<TField*> m_fields; ///< in query order
+    std::map<QString, std::unique_ptr<TField>> m_fieldsByName; ///< lower-case name; lives as long as the dataset
+
+    QString m_sort;
+    int m_disableCount = 0;
+    bool m_pendingReset = false;
+    bool m_masterChangedWhileDisabled = false;
+
+    QSqlError m_lastError;
+    bool m_conflict = false;
+    QString m_lastStatement;
+};
