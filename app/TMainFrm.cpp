@@ -165,6 +165,8 @@ void TMainFrm::openMdiChild(const ItemDef& def)
         window->setAttribute(Qt::WA_DeleteOnClose);
         sub = m_mdi->addSubWindow(window);
         sub->setAttribute(Qt::WA_DeleteOnClose);
+        // A window that closes itself takes its frame with it.
+        connect(window, &QObject::destroyed, sub, &QMdiSubWindow::close);
         m_windows.insert(def.name, window);
     } else {
         sub = qobject_cast<QMdiSubWindow*>(window->parentWidget());

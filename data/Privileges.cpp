@@ -61,8 +61,6 @@ bool canDeleteMaster(QChar c) { return canDeleteDocument(c) || hexValue(c) >= 12
 
 bool canChangeNumber(QChar c) { return hexValue(c) >= 8; }
 
-bool grantsNoWrite(QChar c) { return hexValue(c) <= 0; }
-
 const QList<Module>& modules()
 {
     static const QList<Module> all = {
@@ -98,21 +96,32 @@ Effects effects(const QString& loginArea, const QString& storedPriv)
         e.readOnlyDatasets << QStringLiteral("VendorDS") << QStringLiteral("ForwarderDS")
                            << QStringLiteral("ClasesDS");
     }
-    if (isManager(priv))
-        return e;
-    // "N" grants no more than "0": its datasets are read-only as well, so that no reading of the
-    // string leaves a module writable that its owner may not even open.
-    for (const Module& m : modules()) {
-        const QChar c = priv.at(m.position);
-        if (grantsNoWrite(c)) {
-            for (const QString& ds : m.datasets)
-                e.readOnlyDatasets.insert(ds);
+    const auto denyModule = [&e](const Module& m) {
+        e.disabledItems << m.menuItem;
+        for (const QString& ds : m.datasets)
+            e.readOnlyDatasets.insert(ds);
+    };
+    if (isManager(priv)) {
+        // A manager keeps everything the stored string holds; a position it lacks grants nothing.
+        for (const Module& m : modules()) {
+            if (m.position >= storedPriv.size())
+                denyModule(m);
         }
+        if (BranchQuery >= storedPriv.size())
+            e.disabledItems << QStringLiteral("VoucherItem");
+        return e;
     }
     e.disabledItems << QStringLiteral("RLogItem");
     for (const Module& m : modules()) {
-        if (hexValue(priv.at(m.position)) < 0)
-            e.disabledItems << m.menuItem;
+        const QChar c = priv.at(m.position);
+        if (hexValue(c) < 0) {
+            // "N" grants no more than "0": its datasets are read-only too, so no reading of the
+            // string leaves a module writable that its owner may not even open.
+            denyModule(m);
+        } else if (c == QLatin1Char('0')) {
+            for (const QString& ds : m.datasets)
+                e.readOnlyDatasets.insert(ds);
+        }
     }
     if (priv.at(BranchQuery) != QLatin1Char('1'))
         e.disabledItems << QStringLiteral("VoucherItem");

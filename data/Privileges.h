@@ -35,8 +35,6 @@ bool canUpdateMaster(QChar c);
 bool canDeleteDocument(QChar c);
 bool canDeleteMaster(QChar c);
 bool canChangeNumber(QChar c);
-/// Neither insert, update nor delete: the module's shared datasets are read-only.
-bool grantsNoWrite(QChar c);
 
 struct Module
 {

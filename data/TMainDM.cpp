@@ -31,12 +31,15 @@ void TMainDM::SetLogin(const UserAccount& account)
     m_loginArea = account.area.trimmed();
     m_loginPriv = Privileges::normalized(account.priv);
     m_loggedIn = true;
-    ApplyPrivileges();
+    ApplyPrivileges(account.priv);
     LoadAreaInfo(account);
     emit loggedIn();
 }
 
-void TMainDM::ApplyPrivileges() { m_effects = Privileges::effects(m_loginArea, m_loginPriv); }
+void TMainDM::ApplyPrivileges(const QString& storedPriv)
+{
+    m_effects = Privileges::effects(m_loginArea, storedPriv);
+}
 
 void TMainDM::LoadAreaInfo(const UserAccount& account)
 {

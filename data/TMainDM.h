@@ -73,7 +73,8 @@ signals:
     void loggedIn();
 
 private:
-    void ApplyPrivileges();
+    /// Reads the string as stored: a position it lacks grants nothing.
+    void ApplyPrivileges(const QString& storedPriv);
     void LoadAreaInfo(const UserAccount& account);
 
     bool m_loggedIn = false;

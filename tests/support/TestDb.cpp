@@ -102,6 +102,7 @@ std::unique_ptr<TestDb> TestDb::create(Backend backend)
 
 void TestDb::addBackendRows()
 {
+    QTest::addColumn<Backend>("backend");
     QTest::newRow("sqlite") << Backend::Sqlite;
     if (postgresAvailable())
         QTest::newRow("postgres") << Backend::Postgres;

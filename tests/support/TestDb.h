@@ -28,8 +28,8 @@ public:
     /// A new empty PostgreSQL database, or null when no test server is configured.
     static std::unique_ptr<TestDb> postgres();
     static bool postgresAvailable();
-    /// Adds the "sqlite" row, and the "postgres" row when the test server is up, to a _data table
-    /// with a single column "backend" of type Backend.
+    /// Makes a _data table of one column "backend" (type Backend) with the "sqlite" row, and the
+    /// "postgres" row when the test server is up.
     static void addBackendRows();
     static std::unique_ptr<TestDb> create(Backend backend);
 
