@@ -259,6 +259,9 @@ void TDataSet::close()
     if (isEditing())
         cancel();
     m_rows.clear();
+    dropPages();
+    m_appended.clear();
+    m_paged = false;
     m_current = -1;
     m_eof = m_bof = true;
     setState(State::Inactive);
@@ -288,11 +291,23 @@ bool TDataSet::execSelect()
         return false;
     }
     m_lastBound.clear();
+    m_boundValues.clear();
     for (int i = 0; i < m_paramNames.size(); ++i) {
         const QVariant v = paramValue(m_paramNames.at(i));
         m_lastBound[lower(m_paramNames.at(i))] = v;
+        m_boundValues << v;
         q.bindValue(i, v);
     }
+    if (m_pageSize > 0) {
+        q.clear();
+        if (!execPaged())
+            return false;
+        afterRowsLoaded(keepRow, keepKey);
+        return true;
+    }
+    m_paged = false;
+    dropPages();
+    m_appended.clear();
     if (!q.exec()) {
         m_lastError = q.lastError();
         qWarning("%s: %s", qPrintable(m_name), qPrintable(m_lastError.text()));
@@ -308,6 +323,8 @@ bool TDataSet::loadFromQuery(QSqlQuery& query)
 {
     if (isEditing())
         cancel();
+    m_paged = false;
+    dropPages();
     m_lastError = QSqlError();
     if (!query.isActive() || !query.isSelect()) {
         m_lastError = query.lastError();
@@ -323,6 +340,8 @@ bool TDataSet::loadRows(const QStringList& columns, const QList<QVariantList>& r
 {
     if (isEditing())
         cancel();
+    m_paged = false;
+    dropPages();
     bindFields(columns, QStringList());
     m_rows.clear();
     m_rows.reserve(size_t(rows.size()));
@@ -352,7 +371,7 @@ bool TDataSet::refreshRecord(const QString& sql, const QVariantList& values)
         m_lastError = q.lastError();
         return false;
     }
-    Row& row = m_rows[size_t(m_current)];
+    Row& row = rowAt(m_current);
     const QSqlRecord rec = q.record();
     for (int i = 0; i < rec.count(); ++i) {
         if (const TField* f = findField(rec.fieldName(i)); f && f->isAttached())
@@ -458,23 +477,31 @@ void TDataSet::afterRowsLoaded(int keepRow, const QVariantList& keepKey)
     setState(State::Browse);
     applySort();
     int row = -1;
-    if (!m_rows.empty()) {
+    if (!rowTotal() == 0) {
         row = 0;
         if (!keepKey.isEmpty()) {
             row = -1;
-            for (int i = 0; i < int(m_rows.size()); ++i) {
+            // Paged, only the page around the old position is searched: no full scan for it.
+            int from = 0;
+            int to = rowTotal();
+            if (m_paged) {
+                const int near = std::clamp(keepRow, 0, rowTotal() - 1);
+                from = std::max(0, near - m_pageSize);
+                to = std::min(rowTotal(), near + m_pageSize);
+            }
+            for (int i = from; i < to; ++i) {
                 if (keyOf(i) == keepKey) {
                     row = i;
                     break;
                 }
             }
             if (row < 0)
-                row = std::clamp(keepRow, 0, int(m_rows.size()) - 1);
+                row = std::clamp(keepRow, 0, rowTotal() - 1);
         }
     }
     m_current = row;
     m_bof = true;
-    m_eof = m_rows.empty();
+    m_eof = rowTotal() == 0;
     notifyReset();
     runHook(afterOpen);
     if (!controlsDisabled())
@@ -483,10 +510,10 @@ void TDataSet::afterRowsLoaded(int keepRow, const QVariantList& keepKey)
 
 QVariantList TDataSet::keyOf(int row) const
 {
-    if (row < 0 || row >= int(m_rows.size()))
+    if (row < 0 || row >= rowTotal())
         return {};
     QVariantList key;
-    const Row& r = m_rows[size_t(row)];
+    const Row& r = rowAt(row);
     if (m_keyFields.isEmpty())
         return r;
     for (const QString& k : m_keyFields) {
@@ -524,7 +551,7 @@ bool TDataSet::moveTo(int row)
 {
     if (!isActive())
         return false;
-    if (m_rows.empty()) {
+    if (rowTotal() == 0) {
         m_bof = m_eof = true;
         return false;
     }
@@ -537,12 +564,12 @@ bool TDataSet::moveTo(int row)
             setCurrent(0);
         return false;
     }
-    if (row >= int(m_rows.size())) {
+    if (row >= rowTotal()) {
         if (!checkBrowseMode())
             return false;
         m_eof = true;
         m_bof = false;
-        const int lastRow = int(m_rows.size()) - 1;
+        const int lastRow = rowTotal() - 1;
         if (m_current != lastRow)
             setCurrent(lastRow);
         return false;
@@ -559,25 +586,25 @@ bool TDataSet::first()
 {
     const bool ok = moveTo(0);
     m_bof = true;
-    m_eof = m_rows.empty();
+    m_eof = rowTotal() == 0;
     return ok;
 }
 
 bool TDataSet::last()
 {
-    const bool ok = moveTo(int(m_rows.size()) - 1);
+    const bool ok = moveTo(rowTotal() - 1);
     m_eof = true;
-    m_bof = m_rows.empty();
+    m_bof = rowTotal() == 0;
     return ok;
 }
 
 bool TDataSet::next()
 {
-    if (!isActive() || m_rows.empty()) {
+    if (!isActive() || rowTotal() == 0) {
         m_eof = true;
         return false;
     }
-    if (m_current + 1 >= int(m_rows.size())) {
+    if (m_current + 1 >= rowTotal()) {
         if (!checkBrowseMode())
             return false;
         m_eof = true;
@@ -588,7 +615,7 @@ bool TDataSet::next()
 
 bool TDataSet::prior()
 {
-    if (!isActive() || m_rows.empty()) {
+    if (!isActive() || rowTotal() == 0) {
         m_bof = true;
         return false;
     }
@@ -612,10 +639,10 @@ bool TDataSet::locate(const QStringList& fields, const QVariantList& values, boo
             return false;
         cols << f->index();
     }
-    for (int r = 0; r < int(m_rows.size()); ++r) {
+    for (int r = 0; r < rowTotal(); ++r) {
         bool match = true;
         for (int i = 0; i < cols.size() && match; ++i) {
-            const QVariant& have = m_rows[size_t(r)].at(cols[i]);
+            const QVariant& have = rowAt(r).at(cols[i]);
             const QVariant want = m_fields[size_t(cols[i])]->normalized(values.at(i));
             if (caseInsensitive && have.typeId() == QMetaType::QString && !want.isNull())
                 match = have.toString().compare(want.toString(), Qt::CaseInsensitive) == 0;
@@ -654,11 +681,11 @@ QStringList TDataSet::fieldNames() const
 
 QVariant TDataSet::value(int row, int column) const
 {
-    if (row < 0 || row >= int(m_rows.size()) || column < 0 || column >= int(m_fields.size()))
+    if (row < 0 || row >= rowTotal() || column < 0 || column >= int(m_fields.size()))
         return {};
     if (isEditing() && row == m_current)
         return m_buffer.value(column);
-    return m_rows[size_t(row)].value(column);
+    return rowAt(row).value(column);
 }
 
 QVariant TDataSet::value(int row, const QString& field) const
@@ -673,9 +700,9 @@ QVariant TDataSet::fieldValue(const TField& field) const
         return {};
     if (isEditing())
         return m_buffer.value(field.index());
-    if (m_current < 0 || m_current >= int(m_rows.size()))
+    if (m_current < 0 || m_current >= rowTotal())
         return {};
-    return m_rows[size_t(m_current)].value(field.index());
+    return rowAt(m_current).value(field.index());
 }
 
 QVariant TDataSet::fieldOldValue(const TField& field) const
@@ -757,7 +784,8 @@ bool TDataSet::insert()
         return false;
     if (!runHook(beforeInsert))
         return false;
-    const int at = m_current < 0 ? 0 : m_current;
+    // Paged rows are the server's: a new one joins those added here, at the end.
+    const int at = m_paged ? rowTotal() : (m_current < 0 ? 0 : m_current);
     {
         m_buffer = Row(int(m_fields.size()));
         m_original = Row(int(m_fields.size()));
@@ -771,7 +799,7 @@ bool TDataSet::insert()
         }
         if (!controlsDisabled())
             emit rowAboutToBeInserted(at);
-        m_rows.insert(m_rows.begin() + at, m_original);
+        insertRow(at, m_original);
         m_insertRow = at;
         m_current = at;
         m_bof = m_eof = false;
@@ -794,7 +822,7 @@ bool TDataSet::append()
         return false;
     // Place the current row past the end so the new one lands last.
     const int saved = m_current;
-    m_current = int(m_rows.size());
+    m_current = rowTotal();
     if (!insert()) {
         m_current = saved;
         return false;
@@ -808,11 +836,11 @@ bool TDataSet::edit()
         return false;
     if (isEditing())
         return true;
-    if (m_current < 0 || m_current >= int(m_rows.size()))
+    if (m_current < 0 || m_current >= rowTotal())
         return false;
     if (!runHook(beforeEdit))
         return false;
-    m_buffer = m_rows[size_t(m_current)];
+    m_buffer = rowAt(m_current);
     m_original = m_buffer;
     setState(State::Edit);
     runHook(afterEdit);
@@ -855,13 +883,13 @@ void TDataSet::cancel()
         const int at = m_insertRow;
         if (!controlsDisabled())
             emit rowAboutToBeRemoved(at);
-        m_rows.erase(m_rows.begin() + at);
+        eraseRow(at);
         m_insertRow = -1;
         setState(State::Browse);
         if (!controlsDisabled())
             emit rowRemoved(at);
-        m_current = m_rows.empty() ? -1 : std::min(at, int(m_rows.size()) - 1);
-        m_eof = m_bof = m_rows.empty();
+        m_current = rowTotal() == 0 ? -1 : std::min(at, rowTotal() - 1);
+        m_eof = m_bof = rowTotal() == 0;
         if (!controlsDisabled())
             emit currentChanged(m_current);
     } else {
@@ -901,15 +929,15 @@ bool TDataSet::post()
         runHook(onPostError);
         return false;
     }
-    const Row previous = m_rows[size_t(m_current)];
-    m_rows[size_t(m_current)] = m_buffer;
+    const Row previous = rowAt(m_current);
+    rowAt(m_current) = m_buffer;
     m_buffer.clear();
     m_original.clear();
     m_insertRow = -1;
     setState(State::Browse);
     if (!runHook(afterPost)) {
         // The handler rolled the save back: the row is unsaved again, as the user left it.
-        m_rows[size_t(m_current)] = previous;
+        rowAt(m_current) = previous;
         m_buffer = beforeWrite;
         m_original = originalBefore;
         if (was == State::Insert)
@@ -934,7 +962,7 @@ bool TDataSet::remove()
     }
     if (m_state == State::Edit)
         cancel();
-    if (m_current < 0 || m_current >= int(m_rows.size()))
+    if (m_current < 0 || m_current >= rowTotal())
         return false;
     m_lastError = QSqlError();
     m_conflict = false;
@@ -945,12 +973,12 @@ bool TDataSet::remove()
         return false;
     }
     const int at = m_current;
-    const Row removed = m_rows[size_t(at)];
+    const Row removed = rowAt(at);
     if (!controlsDisabled())
         emit rowAboutToBeRemoved(at);
-    m_rows.erase(m_rows.begin() + at);
-    m_current = m_rows.empty() ? -1 : std::min(at, int(m_rows.size()) - 1);
-    m_eof = m_bof = m_rows.empty();
+    eraseRow(at);
+    m_current = rowTotal() == 0 ? -1 : std::min(at, rowTotal() - 1);
+    m_eof = m_bof = rowTotal() == 0;
     if (!controlsDisabled()) {
         emit rowRemoved(at);
         emit currentChanged(m_current);
@@ -958,7 +986,7 @@ bool TDataSet::remove()
     if (!runHook(afterDelete)) {
         if (!controlsDisabled())
             emit rowAboutToBeInserted(at);
-        m_rows.insert(m_rows.begin() + at, removed);
+        insertRow(at, removed);
         m_current = at;
         m_eof = m_bof = false;
         if (!controlsDisabled()) {
@@ -1110,7 +1138,7 @@ bool TDataSet::writeDelete()
     }
     if (m_keyFields.isEmpty())
         return false;
-    const Row& row = m_rows[size_t(m_current)];
+    const Row& row = rowAt(m_current);
     for (const QString& k : whereCols) {
         const TField* f = findField(k);
         if (!f || !f->isAttached())
@@ -1156,6 +1184,9 @@ bool TDataSet::setSort(const QString& sort)
     m_sort = sort.trimmed();
     if (!isActive())
         return true;
+    // Back to the query's own order: read it again.
+    if (m_sort.isEmpty() && !previous.isEmpty() && !m_sql.isEmpty())
+        return execSelect();
     if (!applySort()) {
         m_sort = previous;
         return false;
@@ -1166,6 +1197,15 @@ bool TDataSet::setSort(const QString& sort)
 
 bool TDataSet::applySort()
 {
+    if (m_paged) {
+        QString error;
+        pagedOrderBy(&error);
+        if (!error.isEmpty())
+            return false;
+        dropPages();
+        m_current = rowTotal() > 0 ? 0 : -1;
+        return rowTotal() == 0 || loadPage(0);
+    }
     if (m_sort.isEmpty() || m_rows.size() < 2)
         return true;
     QList<int> cols;
@@ -1181,6 +1221,14 @@ bool TDataSet::applySort()
         cols << f->index();
         descending << (dir == QLatin1String("DESC"));
     }
+    // Ties go by the key, as the server breaks them for a paged read.
+    for (const QString& k : m_keyFields) {
+        const TField* f = findField(k);
+        if (f && f->isAttached() && !cols.contains(f->index())) {
+            cols << f->index();
+            descending << false;
+        }
+    }
     const QVariantList currentKey = keyOf(m_current);
     std::stable_sort(m_rows.begin(), m_rows.end(), [&](const Row& a, const Row& b) {
         for (int i = 0; i < cols.size(); ++i) {
@@ -1191,7 +1239,7 @@ bool TDataSet::applySort()
         return false;
     });
     if (!currentKey.isEmpty()) {
-        for (int i = 0; i < int(m_rows.size()); ++i) {
+        for (int i = 0; i < rowTotal(); ++i) {
             if (keyOf(i) == currentKey) {
                 m_current = i;
                 break;
@@ -1221,4 +1269,210 @@ void TDataSet::notifyReset()
         return;
     emit rowsReset();
     emit currentChanged(m_current);
+}
+
+// --- row storage ---------------------------------------------------------------------------------
+
+void TDataSet::setPageSize(int rows, int pagesKept)
+{
+    m_pageSize = std::max(0, rows);
+    m_pagesKept = std::max(2, pagesKept);
+}
+
+int TDataSet::rowTotal() const
+{
+    if (!m_paged)
+        return int(m_rows.size());
+    return m_serverRows + int(m_appended.size());
+}
+
+int TDataSet::cachedRowCount() const
+{
+    if (!m_paged)
+        return int(m_rows.size());
+    int n = int(m_appended.size());
+    for (const auto& [page, rows] : m_pages)
+        n += int(rows.size());
+    return n;
+}
+
+TDataSet::Row& TDataSet::rowAt(int row) const
+{
+    if (!m_paged)
+        return const_cast<Row&>(m_rows[size_t(row)]);
+    if (row >= m_serverRows)
+        return const_cast<Row&>(m_appended[size_t(row - m_serverRows)]);
+    const int page = row / m_pageSize;
+    auto it = m_pages.find(page);
+    if (it == m_pages.end()) {
+        loadPage(page);
+        it = m_pages.find(page);
+    } else {
+        m_pageUse.erase(std::find(m_pageUse.begin(), m_pageUse.end(), page));
+        m_pageUse.push_back(page);
+    }
+    std::vector<Row>& rows = it->second;
+    const size_t offset = size_t(row % m_pageSize);
+    // A row the server no longer returns (deleted meanwhile) reads as empty.
+    if (offset >= rows.size())
+        rows.resize(offset + 1, Row(int(m_fields.size())));
+    return rows[offset];
+}
+
+void TDataSet::insertRow(int at, const Row& row)
+{
+    if (!m_paged) {
+        m_rows.insert(m_rows.begin() + at, row);
+    } else if (at >= m_serverRows) {
+        m_appended.insert(m_appended.begin() + (at - m_serverRows), row);
+    } else {
+        // A server row that comes back (a delete undone): the pages after it are shifted.
+        ++m_serverRows;
+        dropPages();
+    }
+}
+
+void TDataSet::eraseRow(int at)
+{
+    if (!m_paged) {
+        m_rows.erase(m_rows.begin() + at);
+    } else if (at >= m_serverRows) {
+        m_appended.erase(m_appended.begin() + (at - m_serverRows));
+    } else {
+        --m_serverRows;
+        dropPages();
+    }
+}
+
+void TDataSet::dropPages() const
+{
+    m_pages.clear();
+    m_pageUse.clear();
+}
+
+QString TDataSet::pagedOrderBy(QString* error) const
+{
+    QStringList terms;
+    QStringList used;
+    for (const QString& part : m_sort.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+        const QStringList words = part.simplified().split(QLatin1Char(' '));
+        const TField* f = findField(words.value(0));
+        const QString dir = words.value(1).toUpper();
+        if (!f || !f->isAttached() || words.size() > 2
+            || (!dir.isEmpty() && dir != QLatin1String("ASC") && dir != QLatin1String("DESC"))) {
+            *error = part;
+            return {};
+        }
+        // The same order as the client's sort: nulls lowest, letter case only breaking ties.
+        const bool desc = dir == QLatin1String("DESC");
+        const QString tail = desc ? QStringLiteral(" DESC NULLS LAST") : QStringLiteral(" ASC NULLS FIRST");
+        if (f->type() == ColType::Text || f->type() == ColType::LongText) {
+            // Code-point order whatever the database's collation, as the client compares.
+            const QString collate = m_connection.isPostgres() ? QStringLiteral(" COLLATE \"C\"") : QString();
+            terms << QStringLiteral("lower(q.%1)").arg(f->name()) + collate + tail;
+            terms << QStringLiteral("q.%1").arg(f->name()) + collate + tail;
+        } else {
+            terms << QStringLiteral("q.%1").arg(f->name()) + tail;
+        }
+        used << f->name();
+    }
+    if (terms.isEmpty())
+        return {};
+    // Ties broken by the key, so that pages never overlap or miss a row.
+    for (const QString& k : m_keyFields) {
+        if (findField(k) && !used.contains(k, Qt::CaseInsensitive))
+            terms << QStringLiteral("q.%1").arg(k);
+    }
+    return QStringLiteral(" ORDER BY ") + terms.join(QLatin1Char(','));
+}
+
+bool TDataSet::execPaged()
+{
+    QSqlQuery q(m_connection.database());
+    q.setForwardOnly(true);
+    const QString countSql = QStringLiteral("SELECT COUNT(*) FROM (%1) q").arg(m_positionalSql);
+    if (!q.prepare(countSql)) {
+        m_lastError = q.lastError();
+        return false;
+    }
+    for (int i = 0; i < m_boundValues.size(); ++i)
+        q.bindValue(i, m_boundValues.at(i));
+    if (!q.exec() || !q.next()) {
+        m_lastError = q.lastError();
+        return false;
+    }
+    m_serverRows = q.value(0).toInt();
+    q.finish();
+    m_paged = true;
+    m_rows.clear();
+    m_appended.clear();
+    dropPages();
+    m_fields.clear();
+    // The first page also binds the fields.
+    if (!loadPage(0)) {
+        m_paged = false;
+        return false;
+    }
+    return true;
+}
+
+bool TDataSet::loadPage(int page) const
+{
+    auto* self = const_cast<TDataSet*>(this);
+    QString error;
+    const QString order = m_fields.empty() ? QString() : pagedOrderBy(&error);
+    const QString sql = QStringLiteral("SELECT * FROM (%1) q%2 LIMIT %3 OFFSET %4")
+                            .arg(m_positionalSql, order)
+                            .arg(m_pageSize)
+                            .arg(qlonglong(page) * m_pageSize);
+    QSqlQuery q(m_connection.database());
+    q.setForwardOnly(true);
+    bool ok = q.prepare(sql);
+    for (int i = 0; ok && i < m_boundValues.size(); ++i)
+        q.bindValue(i, m_boundValues.at(i));
+    ok = ok && q.exec();
+    std::vector<Row> rows;
+    if (ok) {
+        if (m_fields.empty()) {
+            const QSqlRecord rec = q.record();
+            QStringList names;
+            QStringList tables;
+            for (int i = 0; i < rec.count(); ++i) {
+                names << rec.fieldName(i);
+                tables << rec.field(i).tableName();
+            }
+            self->bindFields(names, tables);
+            for (int i = 0; i < int(m_fields.size()); ++i) {
+                if (!m_fields[size_t(i)]->m_fromSchema)
+                    m_fields[size_t(i)]->m_type = typeFromMeta(rec.field(i).metaType().id());
+            }
+        }
+        const int n = int(m_fields.size());
+        rows.reserve(size_t(m_pageSize));
+        while (q.next()) {
+            Row row(n);
+            for (int i = 0; i < n; ++i)
+                row[i] = m_fields[size_t(i)]->normalized(q.value(i));
+            rows.push_back(std::move(row));
+        }
+        ok = !q.lastError().isValid();
+    }
+    if (!ok) {
+        self->m_lastError = q.lastError();
+        m_pageError = true;
+        qWarning("%s: %s", qPrintable(m_name), qPrintable(q.lastError().text()));
+    }
+    q.finish();
+    while (int(m_pageUse.size()) >= m_pagesKept) {
+        // Keep the current row's page: it is being looked at or edited.
+        const int currentPage = m_current >= 0 && m_current < m_serverRows ? m_current / m_pageSize : -1;
+        auto victim = std::find_if(m_pageUse.begin(), m_pageUse.end(), [&](int p) { return p != currentPage; });
+        if (victim == m_pageUse.end())
+            break;
+        m_pages.erase(*victim);
+        m_pageUse.erase(victim);
+    }
+    m_pages[page] = std::move(rows);
+    m_pageUse.push_back(page);
+    return ok;
 }

@@ -96,10 +96,19 @@ public:
     /// Re-reads the rows and returns to the row with the same key (or the same position).
     bool requery();
     bool isActive() const { return m_state != State::Inactive; }
+    /// Holds at most `pagesKept` pages of `rows` rows on the client and reads the others as they
+    /// are visited; the count comes from the server and a sort is done by it over every row.
+    /// For searches that may return a large part of a big table. 0 holds every row. Applies from
+    /// the next open; a new row is added at the end while paged, and a sort starts at the first row.
+    void setPageSize(int rows, int pagesKept = 8);
+    int pageSize() const { return m_pageSize; }
+    /// Rows held on the client right now.
+    int cachedRowCount() const;
     State state() const { return m_state; }
     bool isEditing() const { return m_state == State::Edit || m_state == State::Insert; }
-    int recordCount() const { return int(m_rows.size()); }
-    bool isEmpty() const { return m_rows.empty(); }
+    /// The true number of rows of the query (plus rows appended since), also when paged.
+    int recordCount() const { return rowTotal(); }
+    bool isEmpty() const { return rowTotal() == 0; }
     /// The current row, -1 when there is none.
     int recNo() const { return m_current; }
     bool eof() const { return m_eof; }
@@ -216,6 +225,17 @@ private:
     void masterMoved();
     void notifyReset();
 
+    // Row storage: every row in m_rows, or pages of the server's rows plus rows appended here.
+    bool isPaged() const { return m_paged; }
+    int rowTotal() const;
+    Row& rowAt(int row) const;
+    void insertRow(int at, const Row& row);
+    void eraseRow(int at);
+    bool execPaged();
+    bool loadPage(int page) const;
+    QString pagedOrderBy(QString* error) const;
+    void dropPages() const;
+
     Connection& m_connection;
     QString m_name;
     QString m_sql;
@@ -233,6 +253,15 @@ private:
 
     State m_state = State::Inactive;
     std::vector<Row> m_rows;
+    bool m_paged = false;
+    int m_pageSize = 0;
+    int m_pagesKept = 8;
+    int m_serverRows = 0;                          ///< rows of the query, when paged
+    mutable std::map<int, std::vector<Row>> m_pages; ///< page number -> rows, when paged
+    mutable std::vector<int> m_pageUse;            ///< pages, least recently used first
+    mutable bool m_pageError = false;
+    std::vector<Row> m_appended;                   ///< rows added on the client, when paged
+    QVariantList m_boundValues;                    ///< parameter values of the last read, in order
     int m_current = -1;
     bool m_eof = true;
     bool m_bof = true;

@@ -82,7 +82,6 @@ struct Fixture
 
 void backends()
 {
-    QTest::addColumn<Backend>("backend");
     TestDb::addBackendRows();
 }
 
@@ -138,6 +137,10 @@ private slots:
     void refreshRecordRereadsOneRow_data() { backends(); }
     void refreshRecordRereadsOneRow();
     void dataSourceAutoEdit_data() { backends(); }
+    void pagedReadMatchesFullRead_data() { backends(); }
+    void pagedReadMatchesFullRead();
+    void pagedEditing_data() { backends(); }
+    void pagedEditing();
     void dataSourceAutoEdit();
 };
 
@@ -864,6 +867,109 @@ void TestDataSet::dataSourceAutoEdit()
     QCOMPARE(changed.last().at(0).value<TField*>(), &ds->fieldByName(QStringLiteral("Contact")));
     QVERIFY(ds->post());
     QCOMPARE(f.customerText(QStringLiteral("C001"), QStringLiteral("Contact")), QStringLiteral("x"));
+}
+
+namespace {
+
+/// 250 more customers whose names mix letter case, digits, Chinese, blanks and ties.
+void addManyCustomers(Fixture& f)
+{
+    const QStringList names = {QStringLiteral("apple"), QStringLiteral("Apple"), QStringLiteral("banana"),
+                               QStringLiteral("Zebra"), QStringLiteral("zebra"), QStringLiteral("書"),
+                               QStringLiteral("詩經"), QStringLiteral("10 stories"), QStringLiteral("_x"),
+                               QString()};
+    QSqlQuery q(f.other->database());
+    f.other->beginWrite();
+    q.prepare(QStringLiteral("INSERT INTO Customer (CustNo, CustName, DiscA) VALUES (?, ?, ?)"));
+    for (int i = 0; i < 250; ++i) {
+        q.bindValue(0, QStringLiteral("P%1").arg((i * 37) % 250, 4, 10, QLatin1Char('0')));
+        q.bindValue(1, names.at((i * 7) % names.size()));
+        q.bindValue(2, 0.5 + (i % 5) * 0.1);
+        if (!q.exec())
+            qFatal("%s", qPrintable(q.lastError().text()));
+    }
+    f.other->commit();
+}
+
+QList<QVariantList> allRows(TDataSet& ds)
+{
+    QList<QVariantList> rows;
+    for (int r = 0; r < ds.recordCount(); ++r) {
+        QVariantList row;
+        for (int c = 0; c < ds.fieldCount(); ++c)
+            row << ds.value(r, c);
+        rows << row;
+    }
+    return rows;
+}
+
+} // namespace
+
+void TestDataSet::pagedReadMatchesFullRead()
+{
+    QFETCH(Backend, backend);
+    Fixture f(backend);
+    addManyCustomers(f);
+    auto full = f.customers(QStringLiteral("FullDS"));
+    auto paged = f.customers(QStringLiteral("PagedDS"));
+    paged->setPageSize(20, 3);
+    QVERIFY(full->open());
+    QVERIFY(paged->open());
+    QCOMPARE(paged->recordCount(), 253); // the true count at once
+    QVERIFY(paged->cachedRowCount() <= 20);
+    QCOMPARE(paged->fieldByName(QStringLiteral("CustNo")).asString(), QStringLiteral("C001"));
+    for (const QString& sort : {QStringLiteral("CustName ASC"), QStringLiteral("CustName DESC, DiscA ASC"),
+                                QStringLiteral("DiscA DESC"), QString()}) {
+        QVERIFY(full->setSort(sort));
+        QVERIFY(paged->setSort(sort));
+        QCOMPARE(allRows(*paged), allRows(*full));
+        QVERIFY(paged->cachedRowCount() <= 60); // three pages however far it went
+    }
+    QVERIFY(!paged->setSort(QStringLiteral("Nope ASC")));
+
+    // Walking every row holds no more.
+    paged->disableControls();
+    int walked = 0;
+    for (paged->first(); !paged->eof(); paged->next())
+        ++walked;
+    paged->enableControls();
+    QCOMPARE(walked, 253);
+    QVERIFY(paged->cachedRowCount() <= 60);
+    QVERIFY(paged->locate({QStringLiteral("CustNo")}, {QStringLiteral("P0123")}));
+    QCOMPARE(paged->fieldByName(QStringLiteral("CustNo")).asString(), QStringLiteral("P0123"));
+}
+
+void TestDataSet::pagedEditing()
+{
+    QFETCH(Backend, backend);
+    Fixture f(backend);
+    addManyCustomers(f);
+    auto ds = f.customers();
+    ds->setPageSize(25, 2);
+    QVERIFY(ds->open());
+    QVERIFY(ds->moveTo(130));
+    const QString custNo = ds->fieldByName(QStringLiteral("CustNo")).asString();
+    QVERIFY(ds->edit());
+    QVERIFY(ds->fieldByName(QStringLiteral("Remark")).setValue(QStringLiteral("paged")));
+    QVERIFY(ds->moveTo(10)); // saves; the edited page may leave the cache
+    QCOMPARE(f.customerText(custNo, QStringLiteral("Remark")), QStringLiteral("paged"));
+    QCOMPARE(ds->value(130, QStringLiteral("Remark")).toString(), QStringLiteral("paged"));
+
+    QVERIFY(ds->insert()); // paged: added at the end
+    QCOMPARE(ds->recNo(), 253);
+    QVERIFY(ds->fieldByName(QStringLiteral("CustNo")).setValue(QStringLiteral("Z999")));
+    QVERIFY(ds->post());
+    QCOMPARE(ds->recordCount(), 254);
+    QCOMPARE(f.count(QStringLiteral("Customer")), 254);
+
+    QVERIFY(ds->moveTo(5));
+    const QString next = ds->value(6, QStringLiteral("CustNo")).toString();
+    QVERIFY(ds->remove());
+    QCOMPARE(ds->recordCount(), 253);
+    QCOMPARE(ds->fieldByName(QStringLiteral("CustNo")).asString(), next);
+    QVERIFY(ds->requery());
+    QCOMPARE(ds->recordCount(), 253);
+    QCOMPARE(ds->fieldByName(QStringLiteral("CustNo")).asString(), next);
 }
 
 QTEST_GUILESS_MAIN(TestDataSet)
