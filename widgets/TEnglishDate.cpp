@@ -105,7 +105,10 @@ void TEnglishDate::showDate()
 {
     const bool wasShowing = m_showing;
     m_showing = true;
-    setText(formatDate(m_date));
+    // Setting the same text again would move the caret to the end.
+    const QString shown = formatDate(m_date);
+    if (text() != shown)
+        setText(shown);
     m_showing = wasShowing;
 }
 

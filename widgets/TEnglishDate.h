@@ -52,6 +52,8 @@ public:
     /// The date of a "yyyy/mm/dd" text; null for a blank picture, an empty or a malformed text.
     static QDate parseDate(const QString& text);
 
+    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
+
 protected:
     /// Asked before a key changes the text; a refused key is discarded. The unbound control
     /// refuses while it is read-only.
@@ -68,7 +70,6 @@ protected:
 
     void keyPressEvent(QKeyEvent* event) override;
     void inputMethodEvent(QInputMethodEvent* event) override;
-    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
     void focusInEvent(QFocusEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
