@@ -12,6 +12,7 @@
 #include "reports/office/ExcelWorkbook.h"
 #include "reports/office/WordDocument.h"
 
+class TDataSet;
 class TMainDM;
 
 /// The forms PrintDocument fills. Numbered as the print buttons pass them; not DocKind.
@@ -106,6 +107,13 @@ public:
     void PrintCounterReceipt(ReportRecords& lines, ReportProgress* progressBar,
                              const QString& amountText, const QString& quantityText,
                              const QString& saleDate, bool foreign, ReportRecords& customer);
+
+    /// The same, from the windows' datasets.
+    void PrintDocument(TDataSet& header, TDataSet& lines, PartnerSide side, PrintKind kind,
+                       ReportProgress* progressBar, TDataSet& totals, TDataSet& partner);
+    void PrintCounterReceipt(TDataSet& lines, ReportProgress* progressBar,
+                             const QString& amountText, const QString& quantityText,
+                             const QString& saleDate, bool foreign, TDataSet& customer);
 
     static QString DocumentTemplate(PrintKind kind, bool foreign);
     static QString DocumentTitle(PrintKind kind);

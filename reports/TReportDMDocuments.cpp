@@ -4,6 +4,7 @@
 
 #include "data/TDialogs.h"
 #include "data/TMainDM.h"
+#include "reports/DataSetRecords.h"
 #include "reports/RecordTable.h"
 #include "reports/TReportDM.h"
 #include "reports/office/ChineseNumerals.h"
@@ -393,4 +394,24 @@ void TReportDM::PrintCounterReceipt(ReportRecords& lines, ReportProgress* progre
     }
     setProgress(progressBar, 0);
     FinishWord(title);
+}
+
+void TReportDM::PrintDocument(TDataSet& header, TDataSet& lines, PartnerSide side, PrintKind kind,
+                              ReportProgress* progressBar, TDataSet& totals, TDataSet& partner)
+{
+    DataSetRecords headerRecords(header);
+    DataSetRecords lineRecords(lines);
+    DataSetRecords totalRecords(totals);
+    DataSetRecords partnerRecords(partner);
+    PrintDocument(headerRecords, lineRecords, side, kind, progressBar, totalRecords, partnerRecords);
+}
+
+void TReportDM::PrintCounterReceipt(TDataSet& lines, ReportProgress* progressBar,
+                                    const QString& amountText, const QString& quantityText,
+                                    const QString& saleDate, bool foreign, TDataSet& customer)
+{
+    DataSetRecords lineRecords(lines);
+    DataSetRecords customerRecords(customer);
+    PrintCounterReceipt(lineRecords, progressBar, amountText, quantityText, saleDate, foreign,
+                        customerRecords);
 }

@@ -6,6 +6,7 @@
 #include <QtTest>
 
 #include "data/TMainDM.h"
+#include "data/dataset/TDataSet.h"
 #include "reports/RecordTable.h"
 #include "reports/TReportDM.h"
 #include "reports/office/WordDocument.h"
@@ -103,6 +104,7 @@ private slots:
     void printDocument();
     void lineCountPlacesTotals_data();
     void lineCountPlacesTotals();
+    void printFromDataSets();
     void missingFieldShowsErrorAndKeepsDocument();
     void templateLackingCell();
     void counterReceipt_data();
@@ -268,6 +270,42 @@ void TestDocumentPrinting::lineCountPlacesTotals()
              lines ? QStringLiteral("合計冊數：5項") : QStringLiteral("合計冊數：0項"));
     QCOMPARE(body.text(freightRow + 1, 4), lines ? QStringLiteral("參萬肆仟柒佰壹拾") : QStringLiteral("零"));
     QCOMPARE(body.text(freightRow + 3, 2), QStringLiteral("王小明"));
+}
+
+void TestDocumentPrinting::printFromDataSets()
+{
+    // The windows hand over their datasets; names ignore letter case as on PostgreSQL.
+    TDataSet head(m_main->MainADOCon, "OrderDS");
+    head.loadRows({"sarea", "pno", "custno", "edate", "mkind", "remark"},
+                  {{"C0", 55, "A0002", "2026/12/11", 0, "訂單備註"}});
+    TDataSet lines(m_main->MainADOCon, "OrderDDS");
+    lines.loadRows({"bookno", "bookname", "isbn", "pubyear", "edition", "author", "bpublisher", "ntprice", "price",
+                    "qty", "disc", "rate", "unsum", "ori_cr"},
+                   {{"HY0001", "島嶼的風", "", "", "", "林清遠", "", "320", "256", "3", "0.8", "1", "768", "NT"}});
+    TDataSet sums(m_main->MainADOCon, "OrderTDS");
+    sums.loadRows({"sumqty", "sumprice"}, {{3, 768}});
+    TDataSet partner(m_main->MainADOCon, "CustDS");
+    partner.loadRows({"custname", "contact", "caddress", "ctel", "cfax"},
+                     {{"晨光書店", "周老闆", "台北市", "02-1", "02-2"}});
+    MessageRecorder messages;
+    m_reports->PrintDocument(head, lines, PartnerSide::Customer, PrintKind::CustomerOrder, nullptr, sums, partner);
+    QCOMPARE(messages.texts(), QStringList());
+    QVERIFY(!lines.controlsDisabled());
+    WordDocument* doc = openLast();
+    QCOMPARE(doc->headerTable().text(2, 2), QStringLiteral("A0002 晨光書店周老闆"));
+    QCOMPARE(doc->headerTable().text(4, 2), QStringLiteral("訂單備註"));
+    WordTable body = doc->table(1);
+    QCOMPARE(body.text(2, 3), QStringLiteral("島嶼的風"));
+    QCOMPARE(body.text(2, 9), QStringLiteral("768"));
+    QCOMPARE(body.text(3, 1), QStringLiteral("合計冊數：3項"));
+    QCOMPARE(body.text(3, 4), QStringLiteral("柒佰陸拾捌"));
+
+    // A field the dataset lacks is reported and the document is kept.
+    TDataSet bare(m_main->MainADOCon, "CustDS");
+    bare.loadRows({"custname"}, {{"晨光書店"}});
+    m_reports->PrintDocument(head, lines, PartnerSide::Customer, PrintKind::CustomerOrder, nullptr, sums, bare);
+    QCOMPARE(messages.texts(), QStringList{QStringLiteral("找不到欄位：Contact")});
+    QCOMPARE(m_desktop.opened.size(), 2);
 }
 
 void TestDocumentPrinting::missingFieldShowsErrorAndKeepsDocument()
