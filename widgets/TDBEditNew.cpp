@@ -71,6 +71,13 @@ TDBEditNew::TDBEditNew(QWidget* parent)
     QLineEdit::setReadOnly(true);
     setValidator(m_validator);
     m_link.updateData = [this] { return updateData(); };
+    connect(&m_link, &TFieldDataLink::refused, this, [this] {
+        // Taken back once the focus change under way has finished.
+        QTimer::singleShot(0, this, [this] {
+            setFocus(Qt::OtherFocusReason);
+            selectAll();
+        });
+    });
     connect(&m_link, &TFieldDataLink::dataChanged, this, &TDBEditNew::load);
     connect(&m_link, &TFieldDataLink::editingChanged, this, &TDBEditNew::setEditingText);
     connect(this, &QLineEdit::textChanged, this, [this](const QString& text) {
@@ -257,15 +264,10 @@ void TDBEditNew::focusOutEvent(QFocusEvent* event)
         QLineEdit::focusOutEvent(event);
         return;
     }
-    if (!m_link.commit()) {
-        QLineEdit::focusOutEvent(event);
-        QTimer::singleShot(0, this, [this] {
-            setFocus(Qt::OtherFocusReason);
-            selectAll();
-        });
-        return;
-    }
+    const bool committed = m_link.commit();
     QLineEdit::focusOutEvent(event);
+    if (!committed)
+        return;
     m_focused = false;
     applyAlignment();
     load();

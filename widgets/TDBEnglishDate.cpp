@@ -11,6 +11,13 @@ TDBEnglishDate::TDBEnglishDate(QWidget* parent) : TEnglishDate(parent), m_link(t
     m_date = QDate::currentDate();
     QLineEdit::setReadOnly(true);
     m_link.updateData = [this] { return store(); };
+    connect(&m_link, &TFieldDataLink::refused, this, [this] {
+        // Taken back once the focus change under way has finished.
+        QTimer::singleShot(0, this, [this] {
+            setFocus(Qt::OtherFocusReason);
+            selectAll();
+        });
+    });
     connect(&m_link, &TFieldDataLink::dataChanged, this, &TDBEnglishDate::load);
     connect(&m_link, &TFieldDataLink::editingChanged, this,
             [this](bool editing) { QLineEdit::setReadOnly(!editing); });
@@ -41,20 +48,22 @@ bool TDBEnglishDate::store()
     TField* field = m_link.field();
     if (!field)
         return false;
+    const bool wasGuarded = m_guard;
+    m_guard = true;
     if (!m_link.isEditing())
         m_link.edit();
     const QVariant value = m_date.isValid() ? QVariant(QDateTime(m_date, QTime(0, 0))) : QVariant();
-    return field->setValue(value);
+    const bool stored = field->setValue(value);
+    m_guard = wasGuarded;
+    return stored;
 }
 
 void TDBEnglishDate::textWasChanged()
 {
     if (m_guard || !m_link.canModify())
         return;
-    m_guard = true;
     // A date the field refused stays marked, so leaving the control tries it once more.
     m_link.setModified(!store());
-    m_guard = false;
 }
 
 bool TDBEnglishDate::requestEdit()
@@ -80,13 +89,5 @@ void TDBEnglishDate::focusOutEvent(QFocusEvent* event)
     TEnglishDate::focusOutEvent(event);
     if (event->reason() == Qt::ActiveWindowFocusReason || event->reason() == Qt::PopupFocusReason)
         return;
-    m_guard = true;
-    const bool committed = m_link.commit();
-    m_guard = false;
-    if (!committed) {
-        QTimer::singleShot(0, this, [this] {
-            setFocus(Qt::OtherFocusReason);
-            selectAll();
-        });
-    }
+    m_link.commit();
 }

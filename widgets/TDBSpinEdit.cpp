@@ -25,6 +25,13 @@ TDBSpinEdit::TDBSpinEdit(QWidget* parent)
       m_spin(new TSpinButtons(this, SpinWidth, SpinHeight))
 {
     m_link.updateData = [this] { return updateData(); };
+    connect(&m_link, &TFieldDataLink::refused, this, [this] {
+        // Taken back once the focus change under way has finished.
+        QTimer::singleShot(0, this, [this] {
+            setFocus(Qt::OtherFocusReason);
+            selectAll();
+        });
+    });
     connect(&m_link, &TFieldDataLink::dataChanged, this, &TDBSpinEdit::load);
     connect(&m_link, &TFieldDataLink::editingChanged, this, &TDBSpinEdit::updateTextReadOnly);
     connect(this, &QLineEdit::textChanged, this, [this] {
@@ -94,6 +101,8 @@ bool TDBSpinEdit::updateData()
         return false;
     if (text().trimmed().isEmpty())
         setText(QStringLiteral("0"));
+    if (bounded(value()) != value())
+        setValue(value());
     return f->setValue(value());
 }
 
@@ -194,14 +203,8 @@ void TDBSpinEdit::focusOutEvent(QFocusEvent* event)
         setText(QStringLiteral("0"));
     if (bounded(value()) != value())
         setValue(value());
-    if (!m_link.commit()) {
-        QTimer::singleShot(0, this, [this] {
-            setFocus(Qt::OtherFocusReason);
-            selectAll();
-        });
-        return;
-    }
-    emit exited();
+    if (m_link.commit())
+        emit exited();
 }
 
 void TDBSpinEdit::contextMenuEvent(QContextMenuEvent* event)

@@ -4,7 +4,35 @@
 #include "data/dataset/TDataSource.h"
 #include "data/dataset/TField.h"
 
-TFieldDataLink::TFieldDataLink(QObject* parent) : QObject(parent) {}
+namespace {
+
+QList<TFieldDataLink*>& allLinks()
+{
+    static QList<TFieldDataLink*> links;
+    return links;
+}
+
+} // namespace
+
+TFieldDataLink::TFieldDataLink(QObject* parent) : QObject(parent)
+{
+    allLinks().append(this);
+}
+
+TFieldDataLink::~TFieldDataLink()
+{
+    allLinks().removeOne(this);
+}
+
+bool TFieldDataLink::commitPending(TDataSet* dataSet)
+{
+    const QList<TFieldDataLink*> links = allLinks();
+    for (TFieldDataLink* link : links) {
+        if (link->isModified() && dataSet && link->dataSet() == dataSet && !link->commit())
+            return false;
+    }
+    return true;
+}
 
 void TFieldDataLink::setDataSource(TDataSource* source)
 {
@@ -103,8 +131,10 @@ bool TFieldDataLink::commit()
 {
     if (!m_modified)
         return true;
-    if (updateData && !updateData())
+    if (updateData && !updateData()) {
+        emit refused();
         return false;
+    }
     m_modified = false;
     return true;
 }

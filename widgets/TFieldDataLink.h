@@ -27,6 +27,7 @@ class TFieldDataLink : public QObject
     Q_OBJECT
 public:
     explicit TFieldDataLink(QObject* parent = nullptr);
+    ~TFieldDataLink() override;
 
     TDataSource* dataSource() const { return m_source; }
     void setDataSource(TDataSource* source);
@@ -59,11 +60,19 @@ public:
     /// Writes the control's value into the field; false when the field refuses it.
     std::function<bool()> updateData;
 
+    /// Commits every modified control bound to the dataset, as a save must before it writes
+    /// (a toolbar button does not take the focus, so the control being typed in has not been
+    /// left yet). False when a field refused its control's text; that control then has the
+    /// focus with its text selected.
+    static bool commitPending(TDataSet* dataSet);
+
 signals:
     /// The control must load the field's value (or clear itself when there is no field).
     void dataChanged();
     /// The editing state of the link changed.
     void editingChanged(bool editing);
+    /// A commit was refused: the control takes the focus back with its whole text selected.
+    void refused();
 
 private:
     void connectSource();

@@ -47,6 +47,7 @@ struct BoundFixture
     {
         control->setParent(&window);
         layout->insertWidget(0, control);
+        control->show();
         window.show();
         window.activateWindow();
         if (!QTest::qWaitForWindowActive(&window))

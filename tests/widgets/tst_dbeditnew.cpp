@@ -18,6 +18,7 @@ private slots:
     void chineseTextAsksForEditState_data();
     void chineseTextAsksForEditState();
     void commitOnLeavingBeforeTheExitHandler();
+    void saveWithoutLeavingCommitsPendingText();
     void numberFieldRefusesLetters();
     void refusedTextKeepsTheFocusSelected();
     void escapePutsTheFieldValueBack();
@@ -145,6 +146,34 @@ void TstDBEditNew::commitOnLeavingBeforeTheExitHandler()
     QVERIFY(f.ds->post());
     QCOMPARE(f.stored(QStringLiteral("V001"), QStringLiteral("VName")).toString(),
              QStringLiteral("Kingdom"));
+}
+
+void TstDBEditNew::saveWithoutLeavingCommitsPendingText()
+{
+    BoundFixture f;
+    auto* name = new TDBEditNew(f.source.get(), QStringLiteral("VName"));
+    auto* rate = new TDBEditNew(f.source.get(), QStringLiteral("V_CR"));
+    f.show(rate);
+    f.show(name);
+    QVERIFY(f.ds->edit());
+    name->selectAll();
+    QTest::keyClicks(name, QStringLiteral("Kingdom"));
+    QVERIFY(name->hasFocus());
+    // A save from a toolbar button leaves the focus where it is.
+    QVERIFY(TFieldDataLink::commitPending(f.ds.get()));
+    QVERIFY(name->hasFocus());
+    QVERIFY(f.ds->post());
+    QCOMPARE(f.stored(QStringLiteral("V001"), QStringLiteral("VName")).toString(),
+             QStringLiteral("Kingdom"));
+
+    QVERIFY(f.ds->edit());
+    rate->setFocus();
+    rate->selectAll();
+    QTest::keyClicks(rate, QStringLiteral("--"));
+    name->setFocus();
+    QTRY_VERIFY(rate->hasFocus());
+    QVERIFY(!TFieldDataLink::commitPending(f.ds.get()));
+    QCOMPARE(rate->selectedText(), QStringLiteral("--"));
 }
 
 void TstDBEditNew::numberFieldRefusesLetters()
