@@ -394,6 +394,8 @@ WHERE h.EComplete = 0%8 AND l.SumQty - COALESCE(s.DoneQty, 0) > 0)"_s
         .arg(partnerCols, extraCols, head, lines, partnerJoin, next, nextLines, extraWhere);
 }
 
+QList<ViewDef> reconciliationViews();
+
 QList<ViewDef> buildViews()
 {
     // The NT value of a line is Round(UnSum*rate,0); totals add these, never a converted total.
@@ -425,6 +427,89 @@ JOIN (SELECT d.SArea, d.PNo, d.BookNo, COALESCE(NULLIF(d.CustNo, ''), m.CustNo) 
       GROUP BY d.SArea, d.PNo, d.BookNo, COALESCE(NULLIF(d.CustNo, ''), m.CustNo)) c
   ON c.SArea = y.SArea AND c.PNo = y.PNo AND c.BookNo = y.BookNo
 WHERE c.CustNo IS NOT NULL AND c.CustQty > 0)"_s};
+    v << reconciliationViews();
+    return v;
+}
+
+/// One document kind's rows of a reconciliation view: documents with their partner, one row per
+/// document (or per document and currency, or per counter customer), returns counted negative.
+struct Recon
+{
+    QString label;   ///< UKind, also the SKind of write-off lines
+    QString head;
+    QString lines;
+    QString partner; ///< column holding the partner number (h. or d.)
+    bool supplier;
+    bool completedOnly;
+    int sign;
+};
+
+QString reconSelect(const Recon& r, const QString& columns, const QString& groupExtra)
+{
+    const QString who = r.supplier
+                            ? u"LEFT JOIN Vendor p ON p.VNo = %1"_s.arg(r.partner)
+                            : u"LEFT JOIN Customer p ON p.CustNo = %1"_s.arg(r.partner);
+    const QString name = r.supplier ? u"p.VName"_s : u"p.CustName"_s;
+    const QString tel = r.supplier ? u"p.VTel"_s : u"p.CTel"_s;
+    const QString address = r.supplier ? u"p.VAddress"_s : u"p.CAddress"_s;
+    QString cols = columns;
+    cols.replace(u"$label"_s, u"'%1'"_s.arg(r.label))
+        .replace(u"$partner"_s, r.partner)
+        .replace(u"$name"_s, name)
+        .replace(u"$tel"_s, tel)
+        .replace(u"$address"_s, address)
+        .replace(u"$sign"_s, r.sign < 0 ? u"-"_s : QString());
+    return uR"(SELECT %1
+FROM %2 h JOIN %3 d ON d.SArea = h.SArea AND d.PNo = h.PNo
+%4
+WHERE %5
+GROUP BY h.SArea, h.PNo, h.EDate, %6, %7, %8, %9%10)"_s
+        .arg(cols, r.head, r.lines, who, r.completedOnly ? u"h.EComplete = 1"_s : u"1 = 1"_s, r.partner,
+             name, tel, address, groupExtra);
+}
+
+QString reconUnion(const QList<Recon>& kinds, const QString& columns, const QString& groupExtra = {})
+{
+    QStringList parts;
+    for (const Recon& r : kinds)
+        parts << reconSelect(r, columns, groupExtra);
+    return parts.join(u"\nUNION ALL\n"_s);
+}
+
+/*
+ * Reconciliation. Receipts, returns and shipments count once completed (their stock is posted);
+ * purchase orders and counter sales count as they stand. Returns count negative, so a partner's
+ * total is what is owed. NTPrice adds the lines' NT values as the document totals do; the ORI
+ * views give the amount per original currency.
+ */
+QList<ViewDef> reconciliationViews()
+{
+    const Recon receipts{u"進貨"_s, u"ImportM"_s, u"ImpDetail"_s, u"h.VNo"_s, true, true, 1};
+    const Recon purchaseReturns{u"退出"_s, u"ImpRet"_s, u"IRDetail"_s, u"h.VNo"_s, true, true, -1};
+    const Recon purchases{u"採購"_s, u"BuyM"_s, u"BuyDetail"_s, u"h.VNO"_s, true, false, 1};
+    const Recon shipments{u"出貨"_s, u"ExportM"_s, u"ExpDetail"_s, u"h.CustNo"_s, false, true, 1};
+    const Recon salesReturns{u"退回"_s, u"ExpRet"_s, u"ERDetail"_s, u"h.CustNo"_s, false, true, -1};
+    const Recon counter{u"櫃台"_s, u"CounterM"_s, u"CountDetail"_s, u"d.CustNo"_s, false, false, 1};
+
+    const QString document = u"h.SArea, $label AS UKind, h.PNo, h.EDate, $partner AS aNo, $name AS aName, "
+                             "$tel AS aTel, $address AS aAdd, $signSUM(d.Qty) AS SumQty, "
+                             "$signSUM(Round(d.UnSum*d.rate,0)) AS NTPrice, MIN(d.ORI_CR) AS ori_cr"_s;
+    const QString perCurrency = u"h.SArea, $label AS UKind, h.PNo, $partner AS aNo, d.ORI_CR AS Ori_cr, "
+                                "$signSUM(d.UnSum) AS sumprice"_s;
+    QString purchase = document;
+    purchase.replace(u"AS aAdd, "_s, u"AS aAdd, h.CArea, "_s);
+    QString invoice = u"h.SArea, $label AS UKind, h.PNo, COALESCE(h.InvDate, h.EDate) AS EDate, h.Invoice, "
+                      "$partner AS aNo, $name AS aName, $tel AS aTel, $address AS aAdd, d.ORI_CR AS ori_cr, "
+                      "$signSUM(d.Qty) AS SumQty, $signSUM(Round(d.UnSum*d.rate,0)) AS NTPrice, "
+                      "$signSUM(d.UnSum) AS sumprice"_s;
+    QList<ViewDef> v;
+    v << ViewDef{u"ImpComView"_s, reconUnion({receipts, purchaseReturns}, document)}
+      << ViewDef{u"ImpComView2"_s, reconSelect(receipts, invoice, u", h.InvDate, h.Invoice, d.ORI_CR"_s)}
+      << ViewDef{u"ImpORIComView"_s, reconUnion({receipts, purchaseReturns}, perCurrency, u", d.ORI_CR"_s)}
+      << ViewDef{u"BuyComView"_s, reconSelect(purchases, purchase, u", h.CArea"_s)}
+      << ViewDef{u"BuyORIComView"_s, reconSelect(purchases, perCurrency, u", d.ORI_CR"_s)}
+      << ViewDef{u"ExpComView"_s, reconUnion({shipments, salesReturns, counter}, document)}
+      << ViewDef{u"ExpORIComView"_s, reconUnion({shipments, salesReturns, counter}, perCurrency, u", d.ORI_CR"_s)};
     return v;
 }
 
