@@ -83,6 +83,16 @@ bool ExcelWorkbook::open(const QString& path, QString* error)
 
 bool ExcelWorkbook::save(const QString& path, QString* error)
 {
+    // Results the template cached for its formulas are stale once cells change; without them
+    // every application computes the formulas when it opens the workbook.
+    for (const XmlNode& row : m_sheet.root().child("sheetData").children("row")) {
+        for (XmlNode c : row.children("c")) {
+            if (!c.child("f"))
+                continue;
+            if (const XmlNode v = c.child("v"))
+                c.removeChild(v);
+        }
+    }
     m_package.zip().setPart(m_sheetName, m_sheet.serialize());
     return m_package.saveAs(path, error);
 }

@@ -281,7 +281,7 @@ void TestDocumentPrinting::printFromDataSets()
     TDataSet lines(m_main->MainADOCon, "OrderDDS");
     lines.loadRows({"bookno", "bookname", "isbn", "pubyear", "edition", "author", "bpublisher", "ntprice", "price",
                     "qty", "disc", "rate", "unsum", "ori_cr"},
-                   {{"HY0001", "島嶼的風", "", "", "", "林清遠", "", "320", "256", "3", "0.8", "1", "768", "NT"}});
+                   {{"HY0001", "島嶼的風", QVariant(), QVariant(), QVariant(), "林清遠", QVariant(), 320, 256, 3, 0.8, 1, 768, "NT"}});
     TDataSet sums(m_main->MainADOCon, "OrderTDS");
     sums.loadRows({"sumqty", "sumprice"}, {{3, 768}});
     TDataSet partner(m_main->MainADOCon, "CustDS");
@@ -296,7 +296,7 @@ void TestDocumentPrinting::printFromDataSets()
     QCOMPARE(doc->headerTable().text(4, 2), QStringLiteral("訂單備註"));
     WordTable body = doc->table(1);
     QCOMPARE(body.text(2, 3), QStringLiteral("島嶼的風"));
-    QCOMPARE(body.text(2, 9), QStringLiteral("768"));
+    QCOMPARE(body.text(2, 9), QStringLiteral("768.00"));
     QCOMPARE(body.text(3, 1), QStringLiteral("合計冊數：3項"));
     QCOMPARE(body.text(3, 4), QStringLiteral("柒佰陸拾捌"));
 

@@ -8,6 +8,7 @@
 #include "data/TMainDM.h"
 #include "reports/RecordTable.h"
 #include "reports/TReportDM.h"
+#include "reports/office/WordDocument.h"
 #include "tests/reports/ReportFakes.h"
 #include "tests/support/MessageRecorder.h"
 
@@ -20,6 +21,7 @@ class TestOfficeConversion : public QObject
 private slots:
     void initTestCase();
     void documentAndWorkbookConvert();
+    void templateSavedByOfficeStillFills();
 
 private:
     /// Converts @p file with a profile of its own; returns the converted file's content.
@@ -105,6 +107,52 @@ void TestOfficeConversion::documentAndWorkbookConvert()
     QVERIFY2(csv.contains(QStringLiteral("HY0001,3")), qPrintable(csv));
     // The template's total formula is recalculated over the written numbers.
     QVERIFY2(csv.contains(QStringLiteral("合計,5.5")), qPrintable(csv));
+}
+
+void TestOfficeConversion::templateSavedByOfficeStillFills()
+{
+    // A member of staff opens the shipment form in the office application and saves it again.
+    const QString saved = m_dir.filePath("edited/ExportL.docx");
+    QDir().mkpath(QFileInfo(saved).path());
+    QVERIFY(QFile::copy(QDir(qEnvironmentVariable("HEYU_REPORT_DIR")).filePath("ExportL.dotx"), saved));
+    const QByteArray rewritten = convert(saved, "docx:MS Word 2007 XML", "docx");
+    QVERIFY(!rewritten.isEmpty());
+    const QString overrides = m_dir.filePath("overrides");
+    QDir().mkpath(overrides);
+    QFile edited(QDir(overrides).filePath("ExportL.dotx"));
+    QVERIFY(edited.open(QIODevice::WriteOnly));
+    edited.write(rewritten);
+    edited.close();
+
+    TMainDM mainDM;
+    UserAccount clerk;
+    clerk.name = "王小明";
+    clerk.area = "C0";
+    mainDM.SetLogin(clerk);
+    FakeDesktop desktop;
+    TReportDM reports(mainDM, desktop);
+    reports.SetOutputFolder(m_dir.filePath("documents"));
+    reports.SetTemplateFolders({overrides});
+    MessageRecorder messages;
+    RecordTable header({"PNo", "CustNo", "EDate", "MKind", "Remark", "FCharge", "Sundries", "invDate", "invoice"},
+                       {{78, "A0002", "2026/12/11", 0, "", 30, 0, "2026/12/12", "AB1"}});
+    RecordTable lines({"BookNo", "BookName", "ISBN", "PubYear", "Edition", "Author", "BPublisher", "NTPrice",
+                       "Price", "Qty", "Disc", "Rate", "UnSum", "ori_cr"},
+                      {{"HY0001", "島嶼的風", "", "", "", "林清遠", "", 320, 320, 1, 1, 1, 320, "NT"}});
+    RecordTable totals({"SumQty", "SumPrice"}, {{1, 320}});
+    RecordTable customer({"CustName", "Contact", "CAddress", "CTel", "CFax", "Uniform_id"},
+                         {{"晨光書店", "周老闆", "台北市", "02-1", "02-2", ""}});
+    reports.PrintDocument(header, lines, PartnerSide::Customer, PrintKind::Shipment, nullptr, totals, customer);
+    QCOMPARE(messages.texts(), QStringList());
+    office::WordDocument doc;
+    QString error;
+    QVERIFY2(doc.open(reports.LastDocument(), &error), qPrintable(error));
+    QCOMPARE(doc.headerTable().text(2, 2), QStringLiteral("A0002 晨光書店周老闆"));
+    QCOMPARE(doc.table(1).text(2, 3), QStringLiteral("島嶼的風"));
+    QCOMPARE(doc.table(1).text(3, 1), QStringLiteral("運費：30.00"));
+    QCOMPARE(doc.table(1).text(4, 4), QStringLiteral("參佰貳拾"));
+    QCOMPARE(doc.table(1).text(5, 5), QStringLiteral("AB1"));
+    QCOMPARE(doc.table(1).text(6, 2), QStringLiteral("王小明"));
 }
 
 QTEST_GUILESS_MAIN(TestOfficeConversion)
