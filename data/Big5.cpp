@@ -18,8 +18,8 @@ QString leftBytes(const QString& text, int bytes)
     int used = 0;
     qsizetype end = 0;
     while (end < text.size()) {
-        const bool pair = text.at(end).isHighSurrogate() && end + 1 < text.size()
-                          && text.at(end + 1).isLowSurrogate();
+        const bool pair = text.at(end).isHighSurrogate() && end + 1 < text.size() &&
+                          text.at(end + 1).isLowSurrogate();
         const char32_t c = pair ? QChar::surrogateToUcs4(text.at(end), text.at(end + 1))
                                 : char32_t(text.at(end).unicode());
         if (used + charBytes(c) > bytes)

@@ -19,8 +19,8 @@ namespace {
 
 bool isNumber(ColType type)
 {
-    return type == ColType::Integer || type == ColType::SmallInt || type == ColType::Identity
-           || type == ColType::Decimal;
+    return type == ColType::Integer || type == ColType::SmallInt || type == ColType::Identity ||
+           type == ColType::Decimal;
 }
 
 bool isPrintable(QChar c)
@@ -147,7 +147,7 @@ void TDBEditNew::applyAlignment()
     // Right-aligned and centred fields are drawn so only while the control lacks the focus.
     Qt::Alignment horizontal = Qt::AlignLeft;
     if (!m_focused)
-        horizontal = m_fieldAlignment == Qt::AlignRight    ? Qt::AlignRight
+        horizontal = m_fieldAlignment == Qt::AlignRight     ? Qt::AlignRight
                      : m_fieldAlignment == Qt::AlignHCenter ? Qt::AlignHCenter
                                                             : Qt::AlignLeft;
     setAlignment(horizontal | Qt::AlignVCenter);
@@ -187,8 +187,8 @@ void TDBEditNew::keyPressEvent(QKeyEvent* event)
     const Qt::KeyboardModifiers mods = event->modifiers();
 
     // Keys that delete or paste ask for edit state as they go down.
-    if (key == Qt::Key_Delete || (key == Qt::Key_Insert && (mods & Qt::ShiftModifier))
-        || event->matches(QKeySequence::Delete)) {
+    if (key == Qt::Key_Delete || (key == Qt::Key_Insert && (mods & Qt::ShiftModifier)) ||
+        event->matches(QKeySequence::Delete)) {
         if (!m_link.edit()) {
             event->accept();
             return;
@@ -202,9 +202,9 @@ void TDBEditNew::keyPressEvent(QKeyEvent* event)
         event->accept();
         return;
     }
-    if (printable || key == Qt::Key_Backspace || event->matches(QKeySequence::Paste)
-        || event->matches(QKeySequence::Cut) || event->matches(QKeySequence::Undo)
-        || event->matches(QKeySequence::Redo)) {
+    if (printable || key == Qt::Key_Backspace || event->matches(QKeySequence::Paste) ||
+        event->matches(QKeySequence::Cut) || event->matches(QKeySequence::Undo) ||
+        event->matches(QKeySequence::Redo)) {
         if (!m_link.edit()) {
             event->accept();
             return;
@@ -241,8 +241,8 @@ void TDBEditNew::inputMethodEvent(QInputMethodEvent* event)
 QVariant TDBEditNew::inputMethodQuery(Qt::InputMethodQuery query) const
 {
     if (query == Qt::ImEnabled)
-        return isEnabled() && echoMode() == QLineEdit::Normal
-               && (m_link.canModify() || m_link.isEditing());
+        return isEnabled() && echoMode() == QLineEdit::Normal &&
+               (m_link.canModify() || m_link.isEditing());
     return QLineEdit::inputMethodQuery(query);
 }
 

@@ -152,8 +152,8 @@ void TDBSpinEdit::keyPressEvent(QKeyEvent* event)
         if (controlChar)
             valid = c != u'\r' && (m_editorEnabled || c != u'\b');
         else
-            valid = m_editorEnabled && typed.size() == 1
-                    && ((c >= u'0' && c <= u'9') || c == u'+' || c == u'-' || c == point);
+            valid = m_editorEnabled && typed.size() == 1 &&
+                    ((c >= u'0' && c <= u'9') || c == u'+' || c == u'-' || c == point);
         const bool editing = m_link.edit();
         if (!valid || !editing || m_readOnly) {
             QApplication::beep();

@@ -38,12 +38,12 @@ int readPart(const QString& text, int from, int length)
 
 bool isEditingSequence(QKeyEvent* event)
 {
-    return event->matches(QKeySequence::Paste) || event->matches(QKeySequence::Cut)
-           || event->matches(QKeySequence::Undo) || event->matches(QKeySequence::Redo)
-           || event->matches(QKeySequence::DeleteEndOfLine)
-           || event->matches(QKeySequence::DeleteStartOfWord)
-           || event->matches(QKeySequence::DeleteEndOfWord)
-           || event->matches(QKeySequence::DeleteCompleteLine);
+    return event->matches(QKeySequence::Paste) || event->matches(QKeySequence::Cut) ||
+           event->matches(QKeySequence::Undo) || event->matches(QKeySequence::Redo) ||
+           event->matches(QKeySequence::DeleteEndOfLine) ||
+           event->matches(QKeySequence::DeleteStartOfWord) ||
+           event->matches(QKeySequence::DeleteEndOfWord) ||
+           event->matches(QKeySequence::DeleteCompleteLine);
 }
 
 } // namespace
@@ -242,8 +242,8 @@ void TEnglishDate::spin(int direction)
 void TEnglishDate::keyPressEvent(QKeyEvent* event)
 {
     const int key = event->key();
-    if (key == Qt::Key_Backspace || key == Qt::Key_Delete
-        || event->matches(QKeySequence::Delete) || event->matches(QKeySequence::Backspace)) {
+    if (key == Qt::Key_Backspace || key == Qt::Key_Delete || event->matches(QKeySequence::Delete) ||
+        event->matches(QKeySequence::Backspace)) {
         clearKey();
         event->accept();
         return;
@@ -303,8 +303,8 @@ void TEnglishDate::contextMenuEvent(QContextMenuEvent* event)
     QMenu* menu = createStandardContextMenu();
     for (QAction* action : menu->actions()) {
         const QString name = action->objectName();
-        if (name == QLatin1String("edit-undo") || name == QLatin1String("edit-redo")
-            || name == QLatin1String("edit-cut") || name == QLatin1String("edit-paste")) {
+        if (name == QLatin1String("edit-undo") || name == QLatin1String("edit-redo") ||
+            name == QLatin1String("edit-cut") || name == QLatin1String("edit-paste")) {
             action->setVisible(false);
         } else if (name == QLatin1String("edit-delete")) {
             disconnect(action, nullptr, this, nullptr);

@@ -55,9 +55,10 @@ TSpinButtons::TSpinButtons(QLineEdit* owner, int width, int height)
 
 void TSpinButtons::place(int gap)
 {
-    const int frame = m_owner->hasFrame()
-                          ? m_owner->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, m_owner)
-                          : 0;
+    const int frame =
+        m_owner->hasFrame()
+            ? m_owner->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, m_owner)
+            : 0;
     const int h = std::max(1, m_owner->height() - 2 * frame);
     setGeometry(m_owner->width() - frame - width(), frame, width(), h);
     m_owner->setTextMargins(0, 0, width() + gap, 0);
@@ -65,7 +66,8 @@ void TSpinButtons::place(int gap)
 
 int TSpinButtons::minimumEditHeight(const QWidget* edit)
 {
-    const int border = std::max(1, edit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, edit));
+    const int border =
+        std::max(1, edit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, edit));
     const int own = QFontMetrics(edit->font()).height();
     const int system = QFontMetrics(QApplication::font()).height();
     return own + std::min(own, system) / 4 + 4 * border + 2;

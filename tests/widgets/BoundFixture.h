@@ -7,9 +7,9 @@
 #include <QVBoxLayout>
 #include <QtTest>
 
+#include "../support/TestDb.h"
 #include "data/dataset/TDataSet.h"
 #include "data/dataset/TDataSource.h"
-#include "../support/TestDb.h"
 
 /**
  * A fresh SQLite database with two suppliers, the supplier dataset open on the first, a data

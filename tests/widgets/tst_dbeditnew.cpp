@@ -2,9 +2,9 @@
 #include <QSignalSpy>
 #include <QtTest>
 
-#include "widgets/TDBEditNew.h"
-#include "BoundFixture.h"
 #include "../support/MessageRecorder.h"
+#include "BoundFixture.h"
+#include "widgets/TDBEditNew.h"
 
 class TstDBEditNew : public QObject
 {

@@ -1,9 +1,9 @@
 #include <QToolButton>
 #include <QtTest>
 
+#include "BoundFixture.h"
 #include "widgets/TDBEnglishDate.h"
 #include "widgets/TSpinButtons.h"
-#include "BoundFixture.h"
 
 class TstDBEnglishDate : public QObject
 {
@@ -60,7 +60,8 @@ void TstDBEnglishDate::keysRefusedWhileNotEditing()
         QTest::keyClicks(date, QStringLiteral("1"));
     } else if (action == QLatin1String("delete") || action == QLatin1String("backspace")) {
         date->selectAll();
-        QTest::keyClick(date, action == QLatin1String("delete") ? Qt::Key_Delete : Qt::Key_Backspace);
+        QTest::keyClick(date,
+                        action == QLatin1String("delete") ? Qt::Key_Delete : Qt::Key_Backspace);
     } else if (action == QLatin1String("spin")) {
         QTest::mouseClick(date->spinButtons()->upButton(), Qt::LeftButton);
     } else {

@@ -3,9 +3,9 @@
 #include <QToolButton>
 #include <QtTest>
 
+#include "BoundFixture.h"
 #include "widgets/TDBSpinEdit.h"
 #include "widgets/TSpinButtons.h"
-#include "BoundFixture.h"
 
 class TstDBSpinEdit : public QObject
 {
@@ -55,11 +55,16 @@ void TstDBSpinEdit::typedIntegersBothBoundsZero_data()
     QTest::addColumn<QString>("shown");
     QTest::addColumn<int>("stored");
 
-    QTest::newRow("negative") << "-15" << "-15" << -15;
-    QTest::newRow("large") << "123456" << "123456" << 123456;
-    QTest::newRow("plus_sign") << "+7" << "+7" << 7;
-    QTest::newRow("letters_refused") << "1a2" << "12" << 12;
-    QTest::newRow("chinese_refused") << "3三" << "3" << 3;
+    QTest::newRow("negative") << "-15"
+                              << "-15" << -15;
+    QTest::newRow("large") << "123456"
+                           << "123456" << 123456;
+    QTest::newRow("plus_sign") << "+7"
+                               << "+7" << 7;
+    QTest::newRow("letters_refused") << "1a2"
+                                     << "12" << 12;
+    QTest::newRow("chinese_refused") << "3三"
+                                     << "3" << 3;
 }
 
 void TstDBSpinEdit::typedIntegersBothBoundsZero()
@@ -105,7 +110,8 @@ void TstDBSpinEdit::boundsHeldOnLeavingAndStepping()
     spin->selectAll();
     QTest::keyClicks(spin, typed);
     for (int i = 0; i < qAbs(steps); ++i)
-        QTest::mouseClick(steps > 0 ? spin->spinButtons()->upButton() : spin->spinButtons()->downButton(),
+        QTest::mouseClick(steps > 0 ? spin->spinButtons()->upButton()
+                                    : spin->spinButtons()->downButton(),
                           Qt::LeftButton);
     f.other->setFocus();
     QCOMPARE(spin->text(), QString::number(stored));

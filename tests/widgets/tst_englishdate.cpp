@@ -78,26 +78,40 @@ void TstEnglishDate::typing_data()
     QTest::addColumn<QString>("expected");
     QTest::addColumn<int>("caret");
 
-    QTest::newRow("month_15_becomes_12") << "2024/05/20" << 5 << "1" << "2024/12/20" << 6;
-    QTest::newRow("month_00_becomes_01") << "2024/10/20" << 5 << "0" << "2024/01/20" << 6;
-    QTest::newRow("feb_30_in_2023") << "2023/02/10" << 8 << "3" << "2023/02/28" << 9;
-    QTest::newRow("feb_30_in_2024") << "2024/02/10" << 8 << "3" << "2024/02/29" << 9;
-    QTest::newRow("feb_30_in_2100") << "2100/02/10" << 8 << "3" << "2100/02/28" << 9;
-    QTest::newRow("feb_30_in_2000") << "2000/02/10" << 8 << "3" << "2000/02/29" << 9;
-    QTest::newRow("april_31") << "2024/04/21" << 8 << "3" << "2024/04/30" << 9;
-    QTest::newRow("day_00_becomes_01") << "2024/05/10" << 8 << "0" << "2024/05/01" << 9;
-    QTest::newRow("year_change_shortens_feb_29") << "2024/02/29" << 3 << "3" << "2023/02/28" << 4;
-    QTest::newRow("year_above_maximum") << "2024/05/20" << 0 << "9" << "3000/12/31" << 1;
-    QTest::newRow("year_with_leading_zero_is_below_minimum")
-        << "2024/05/20" << 0 << "0" << "1000/01/01" << 1;
-    QTest::newRow("plain_digit_skips_slash") << "2024/05/20" << 3 << "5" << "2025/05/20" << 5;
-    QTest::newRow("caret_before_first_slash") << "2024/02/20" << 4 << "1" << "2024/12/20" << 6;
-    QTest::newRow("caret_before_second_slash") << "2024/05/20" << 7 << "1" << "2024/05/10" << 9;
-    QTest::newRow("two_digits_of_the_day") << "2024/05/20" << 8 << "15" << "2024/05/15" << 10;
-    QTest::newRow("whole_date_typed_over") << "2024/05/20" << 0 << "19990315" << "1999/03/15"
-                                           << 10;
-    QTest::newRow("after_the_text_nothing_changes") << "2024/05/20" << 10 << "1" << "2024/05/20"
-                                                    << 10;
+    QTest::newRow("month_15_becomes_12") << "2024/05/20" << 5 << "1"
+                                         << "2024/12/20" << 6;
+    QTest::newRow("month_00_becomes_01") << "2024/10/20" << 5 << "0"
+                                         << "2024/01/20" << 6;
+    QTest::newRow("feb_30_in_2023") << "2023/02/10" << 8 << "3"
+                                    << "2023/02/28" << 9;
+    QTest::newRow("feb_30_in_2024") << "2024/02/10" << 8 << "3"
+                                    << "2024/02/29" << 9;
+    QTest::newRow("feb_30_in_2100") << "2100/02/10" << 8 << "3"
+                                    << "2100/02/28" << 9;
+    QTest::newRow("feb_30_in_2000") << "2000/02/10" << 8 << "3"
+                                    << "2000/02/29" << 9;
+    QTest::newRow("april_31") << "2024/04/21" << 8 << "3"
+                              << "2024/04/30" << 9;
+    QTest::newRow("day_00_becomes_01") << "2024/05/10" << 8 << "0"
+                                       << "2024/05/01" << 9;
+    QTest::newRow("year_change_shortens_feb_29") << "2024/02/29" << 3 << "3"
+                                                 << "2023/02/28" << 4;
+    QTest::newRow("year_above_maximum") << "2024/05/20" << 0 << "9"
+                                        << "3000/12/31" << 1;
+    QTest::newRow("year_with_leading_zero_is_below_minimum") << "2024/05/20" << 0 << "0"
+                                                             << "1000/01/01" << 1;
+    QTest::newRow("plain_digit_skips_slash") << "2024/05/20" << 3 << "5"
+                                             << "2025/05/20" << 5;
+    QTest::newRow("caret_before_first_slash") << "2024/02/20" << 4 << "1"
+                                              << "2024/12/20" << 6;
+    QTest::newRow("caret_before_second_slash") << "2024/05/20" << 7 << "1"
+                                               << "2024/05/10" << 9;
+    QTest::newRow("two_digits_of_the_day") << "2024/05/20" << 8 << "15"
+                                           << "2024/05/15" << 10;
+    QTest::newRow("whole_date_typed_over") << "2024/05/20" << 0 << "19990315"
+                                           << "1999/03/15" << 10;
+    QTest::newRow("after_the_text_nothing_changes") << "2024/05/20" << 10 << "1"
+                                                    << "2024/05/20" << 10;
 }
 
 void TstEnglishDate::typing()
@@ -170,18 +184,17 @@ void TstEnglishDate::spinButtons_data()
     QTest::addColumn<QString>("expected");
     QTest::addColumn<int>("caret");
 
-    QTest::newRow("month_down_held_at_minimum") << "1000/01/15" << 5 << false << "1000/01/01"
-                                                << 5;
+    QTest::newRow("month_down_held_at_minimum") << "1000/01/15" << 5 << false << "1000/01/01" << 5;
     QTest::newRow("month_up_to_short_february") << "2024/01/31" << 5 << true << "2024/02/29" << 5;
     QTest::newRow("year_up_from_feb_29") << "2024/02/29" << 2 << true << "2025/02/28" << 2;
     QTest::newRow("day_down_over_new_year") << "2024/01/01" << 9 << false << "2023/12/31" << 9;
     QTest::newRow("day_up_held_at_maximum") << "3000/12/31" << 8 << true << "3000/12/31" << 8;
-    QTest::newRow("caret_before_slash_moves_month") << "2024/05/20" << 4 << true << "2024/06/20"
-                                                    << 5;
-    QTest::newRow("caret_before_second_slash_moves_day") << "2024/05/20" << 7 << false
-                                                         << "2024/05/19" << 8;
-    QTest::newRow("caret_after_text_does_not_move") << "2024/05/20" << 10 << true
-                                                    << "2024/05/20" << 10;
+    QTest::newRow("caret_before_slash_moves_month")
+        << "2024/05/20" << 4 << true << "2024/06/20" << 5;
+    QTest::newRow("caret_before_second_slash_moves_day")
+        << "2024/05/20" << 7 << false << "2024/05/19" << 8;
+    QTest::newRow("caret_after_text_does_not_move")
+        << "2024/05/20" << 10 << true << "2024/05/20" << 10;
 }
 
 void TstEnglishDate::spinButtons()
@@ -194,7 +207,8 @@ void TstEnglishDate::spinButtons()
 
     Window w;
     w.start(start, cursor);
-    QToolButton* button = up ? w.date->spinButtons()->upButton() : w.date->spinButtons()->downButton();
+    QToolButton* button =
+        up ? w.date->spinButtons()->upButton() : w.date->spinButtons()->downButton();
     QTest::mouseClick(button, Qt::LeftButton);
     QCOMPARE(w.date->text(), expected);
     QCOMPARE(w.date->cursorPosition(), caret);
