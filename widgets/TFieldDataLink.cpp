@@ -131,6 +131,13 @@ bool TFieldDataLink::commit()
 {
     if (!m_modified)
         return true;
+    if (!isEditing()) {
+        // Keys never change the text while the record is not edited, so this text was put in by
+        // code; there is no record to take it, and the control shows the field again.
+        m_modified = false;
+        emit dataChanged();
+        return true;
+    }
     if (updateData && !updateData()) {
         emit refused();
         return false;

@@ -28,6 +28,8 @@ private slots:
     void whatFitsIsStored();
     void windowMaximumAndCharCase();
     void bindingWithoutField();
+    void readOnlyBindingNeverEdits();
+    void textSetByCodeWhileBrowsingDoesNotHoldTheFocus();
 };
 
 void TstDBEditNew::showsDisplayTextAndFollowsEditingState()
@@ -307,6 +309,36 @@ void TstDBEditNew::bindingWithoutField()
     QCOMPARE(none->text(), QString());
     QTest::keyClicks(none, QStringLiteral("x"));
     QCOMPARE(none->text(), QString());
+    QCOMPARE(f.ds->state(), TDataSet::State::Browse);
+}
+
+void TstDBEditNew::readOnlyBindingNeverEdits()
+{
+    BoundFixture f(true);
+    auto* name = new TDBEditNew(f.source.get(), QStringLiteral("VName"));
+    name->setReadOnly(true);
+    f.show(name);
+    QTest::keyClicks(name, QStringLiteral("x"));
+    BoundFixture::compose(name, QStringLiteral("詩"));
+    QCOMPARE(f.ds->state(), TDataSet::State::Browse);
+    QVERIFY(f.ds->edit());
+    QVERIFY(name->QLineEdit::isReadOnly());
+    QTest::keyClicks(name, QStringLiteral("x"));
+    QCOMPARE(name->text(), QStringLiteral("甲書局"));
+    name->setReadOnly(false);
+    QVERIFY(!name->QLineEdit::isReadOnly());
+}
+
+void TstDBEditNew::textSetByCodeWhileBrowsingDoesNotHoldTheFocus()
+{
+    BoundFixture f;
+    auto* name = new TDBEditNew(f.source.get(), QStringLiteral("VName"));
+    f.show(name);
+    name->setText(QStringLiteral("set by code"));
+    f.other->setFocus();
+    QTest::qWait(20);
+    QVERIFY(f.other->hasFocus());
+    QCOMPARE(name->text(), QStringLiteral("甲書局"));
     QCOMPARE(f.ds->state(), TDataSet::State::Browse);
 }
 
