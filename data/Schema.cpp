@@ -25,7 +25,10 @@ ColumnDef text(const QString& name, int size, bool notNull = false)
 {
     return {name, ColType::Text, size, 0, notNull, {}};
 }
-ColumnDef longText(const QString& name) { return {name, ColType::LongText, 0, 0, false, {}}; }
+ColumnDef longText(const QString& name)
+{
+    return {name, ColType::LongText, 0, 0, false, {}};
+}
 ColumnDef decimal(const QString& name, int precision, int scale, const QString& def = {})
 {
     return {name, ColType::Decimal, precision, scale, false, def};
@@ -38,8 +41,14 @@ ColumnDef smallInt(const QString& name, bool notNull = false)
 {
     return {name, ColType::SmallInt, 0, 0, notNull, {}};
 }
-ColumnDef identity(const QString& name) { return {name, ColType::Identity, 0, 0, true, {}}; }
-ColumnDef dateTime(const QString& name) { return {name, ColType::DateTime, 0, 0, false, {}}; }
+ColumnDef identity(const QString& name)
+{
+    return {name, ColType::Identity, 0, 0, true, {}};
+}
+ColumnDef dateTime(const QString& name)
+{
+    return {name, ColType::DateTime, 0, 0, false, {}};
+}
 ColumnDef boolean(const QString& name, bool def = false)
 {
     return {name, ColType::Boolean, 0, 0, true, def ? u"1"_s : u"0"_s};
@@ -71,8 +80,8 @@ IndexDef index(const QString& table, const QString& suffix, const QStringList& c
  * Inquiry lines may name books not yet in the catalogue and have no reference to Book; counter
  * lines name walk-in customers ("Guest") that need not be customer rows.
  */
-ForeignKeyDef refersTo(const QStringList& columns, const QString& table, const QStringList& refColumns,
-                       RefAction onDelete = RefAction::Refuse)
+ForeignKeyDef refersTo(const QStringList& columns, const QString& table,
+                       const QStringList& refColumns, RefAction onDelete = RefAction::Refuse)
 {
     return {columns, table, refColumns, RefAction::Cascade, onDelete};
 }
@@ -84,7 +93,10 @@ ForeignKeyDef toVendor(const QString& column = u"VNo"_s)
 {
     return refersTo({column}, u"Vendor"_s, {u"VNo"_s});
 }
-ForeignKeyDef toBook() { return refersTo({u"BookNo"_s}, u"Book"_s, {u"BookNo"_s}); }
+ForeignKeyDef toBook()
+{
+    return refersTo({u"BookNo"_s}, u"Book"_s, {u"BookNo"_s});
+}
 
 /// A document header: branch, number and partner first, as the change log records them.
 TableDef header(const QString& name, const QString& partner, const QList<ColumnDef>& columns)
@@ -142,9 +154,10 @@ QList<TableDef> masterTables()
     vendor.indexes << IndexDef{u"IX_Vendor_VName"_s, {u"VName"_s}, false, {}};
     t << vendor;
 
-    t << TableDef{u"Clases"_s,
-                  {text(u"ClsNo"_s, 6, true), text(u"ClsENm"_s, 66), text(u"ClsCNm"_s, 66)},
-                  {u"ClsNo"_s}, {}, {}, {}};
+    t << TableDef{
+        u"Clases"_s,  {text(u"ClsNo"_s, 6, true), text(u"ClsENm"_s, 66), text(u"ClsCNm"_s, 66)},
+        {u"ClsNo"_s}, {},
+        {},           {}};
 
     TableDef forwarder{u"Forwarder"_s, {}, {u"FNo"_s}, {}, {}, {}};
     forwarder.columns << text(u"FNo"_s, 6, true) << text(u"FName"_s, 60) << text(u"Contact"_s, 30)
@@ -160,24 +173,29 @@ QList<TableDef> masterTables()
                      << dateTime(u"MDate"_s) << text(u"CAddress"_s, 60) << text(u"CEmail"_s, 60)
                      << dateTime(u"WDate"_s) << boolean(u"CLock"_s) << boolean(u"AllClsNo"_s)
                      << text(u"SArea"_s, 10) << text(u"Remark"_s, 60);
-    customer.indexes << IndexDef{u"UX_Customer_VIPNo"_s, {u"VIPNo"_s}, true,
+    customer.indexes << IndexDef{u"UX_Customer_VIPNo"_s,
+                                 {u"VIPNo"_s},
+                                 true,
                                  u"VIPNo IS NOT NULL AND VIPNo <> ''"_s}
                      << IndexDef{u"IX_Customer_CustName"_s, {u"CustName"_s}, false, {}};
     t << customer;
 
-    TableDef custCls{u"CustClsNo"_s, {text(u"CustNo"_s, 10, true), text(u"ClsNo"_s, 6, true)},
-                     {u"CustNo"_s, u"ClsNo"_s}, {}, {}, {}};
+    TableDef custCls{u"CustClsNo"_s,
+                     {text(u"CustNo"_s, 10, true), text(u"ClsNo"_s, 6, true)},
+                     {u"CustNo"_s, u"ClsNo"_s},
+                     {},
+                     {},
+                     {}};
     custCls.indexes << index(u"CustClsNo"_s, u"ClsNo"_s, {u"ClsNo"_s});
     custCls.foreignKeys << refersTo({u"CustNo"_s}, u"Customer"_s, {u"CustNo"_s}, RefAction::Cascade)
                         << refersTo({u"ClsNo"_s}, u"Clases"_s, {u"ClsNo"_s}, RefAction::Cascade);
     t << custCls;
 
     TableDef book{u"Book"_s, {}, {u"BookNo"_s}, {}, {}, {}};
-    book.columns << text(u"BookNo"_s, 11, true) << text(u"BookName"_s, 100)
-                 << text(u"Author"_s, 30) << text(u"ISBN"_s, 13) << text(u"BarCode"_s, 13)
-                 << text(u"BPublisher"_s, 36) << text(u"VNo"_s, 10) << text(u"ClsNo"_s, 6)
-                 << text(u"BShort"_s, 20) << decimal(u"NTPrice"_s, 8, 2, u"0"_s)
-                 << decimal(u"FPrice"_s, 8, 2, u"0"_s)
+    book.columns << text(u"BookNo"_s, 11, true) << text(u"BookName"_s, 100) << text(u"Author"_s, 30)
+                 << text(u"ISBN"_s, 13) << text(u"BarCode"_s, 13) << text(u"BPublisher"_s, 36)
+                 << text(u"VNo"_s, 10) << text(u"ClsNo"_s, 6) << text(u"BShort"_s, 20)
+                 << decimal(u"NTPrice"_s, 8, 2, u"0"_s) << decimal(u"FPrice"_s, 8, 2, u"0"_s)
                  << ColumnDef{u"ORI_CR"_s, ColType::Text, 3, 0, false, u"'NT'"_s}
                  << ColumnDef{u"KDiscount"_s, ColType::Text, 1, 0, false, u"'A'"_s}
                  << boolean(u"EKind"_s) << smallInt(u"PubYear"_s) << text(u"Edition"_s, 2)
@@ -193,7 +211,10 @@ QList<TableDef> masterTables()
 
     t << TableDef{u"ExRate"_s,
                   {text(u"ORI_CR"_s, 3, true), decimal(u"rate"_s, 10, 3, u"1"_s)},
-                  {u"ORI_CR"_s}, {}, {}, {}};
+                  {u"ORI_CR"_s},
+                  {},
+                  {},
+                  {}};
 
     // UsHash holds the salted password hash; UsPass keeps its size for accounts not yet upgraded.
     TableDef user{u"UserPass"_s, {}, {u"UsCode"_s}, {}, {}, {}};
@@ -257,38 +278,37 @@ QList<TableDef> documentTables()
     buyDetail.foreignKeys << toCustomer();
     t << buy << buyDetail;
 
-    TableDef import = header(u"ImportM"_s, u"VNo"_s,
-                             {vNo, eDate, integer(u"SOrdNo"_s), integer(u"SExpNo"_s),
-                              text(u"Invoice"_s, 10), dateTime(u"InvDate"_s), mKind, eTime, eComplete,
-                              remark});
+    TableDef import =
+        header(u"ImportM"_s, u"VNo"_s,
+               {vNo, eDate, integer(u"SOrdNo"_s), integer(u"SExpNo"_s), text(u"Invoice"_s, 10),
+                dateTime(u"InvDate"_s), mKind, eTime, eComplete, remark});
     import.indexes << index(u"ImportM"_s, u"SOrdNo"_s, {u"SArea"_s, u"SOrdNo"_s});
     import.foreignKeys << toVendor();
     t << import << detail(u"ImpDetail"_s, u"ImportM"_s, {}, 10);
 
-    TableDef impRet = header(u"ImpRet"_s, u"VNo"_s,
-                             {vNo, eDate, integer(u"ImpNo"_s), mKind, eComplete, remark});
+    TableDef impRet =
+        header(u"ImpRet"_s, u"VNo"_s, {vNo, eDate, integer(u"ImpNo"_s), mKind, eComplete, remark});
     impRet.foreignKeys << toVendor();
     t << impRet << detail(u"IRDetail"_s, u"ImpRet"_s);
 
-    TableDef exportM = header(u"ExportM"_s, u"CustNo"_s,
-                              {custNo, eDate, eTime, text(u"Invoice"_s, 10), dateTime(u"InvDate"_s),
-                               fCharge, sundries, integer(u"SOrdNo"_s), integer(u"SBuyNo"_s), mKind,
-                               eComplete, remark});
+    TableDef exportM =
+        header(u"ExportM"_s, u"CustNo"_s,
+               {custNo, eDate, eTime, text(u"Invoice"_s, 10), dateTime(u"InvDate"_s), fCharge,
+                sundries, integer(u"SOrdNo"_s), integer(u"SBuyNo"_s), mKind, eComplete, remark});
     exportM.indexes << index(u"ExportM"_s, u"SOrdNo"_s, {u"SArea"_s, u"SOrdNo"_s});
     exportM.foreignKeys << toCustomer();
     t << exportM << detail(u"ExpDetail"_s, u"ExportM"_s);
 
-    TableDef expRet = header(u"ExpRet"_s, u"CustNo"_s,
-                             {custNo, eDate, integer(u"ExpNo"_s), integer(u"SIRNo"_s), mKind, eComplete,
-                              remark});
+    TableDef expRet =
+        header(u"ExpRet"_s, u"CustNo"_s,
+               {custNo, eDate, integer(u"ExpNo"_s), integer(u"SIRNo"_s), mKind, eComplete, remark});
     expRet.foreignKeys << toCustomer();
     t << expRet << detail(u"ERDetail"_s, u"ExpRet"_s);
 
     // One counter document per branch and day.
     TableDef counter = header(u"CounterM"_s, {}, {eDate, eComplete, remark});
     counter.indexes << index(u"CounterM"_s, u"Day"_s, {u"SArea"_s, u"EDate"_s}, true);
-    t << counter
-      << detail(u"CountDetail"_s, u"CounterM"_s, {custNo, text(u"Remark"_s, 30)});
+    t << counter << detail(u"CountDetail"_s, u"CounterM"_s, {custNo, text(u"Remark"_s, 30)});
 
     // Write-offs are numbered by the database; (SArea, PNo) stays their key.
     const QList<std::pair<QString, QString>> writeOffs = {{u"ImpWOff"_s, u"IWODetail"_s},
@@ -300,34 +320,42 @@ QList<TableDef> documentTables()
         h.columns << text(u"SArea"_s, 10, true) << identity(u"PNo"_s) << text(partner, 10)
                   << dateTime(u"BDate"_s) << eDate << decimal(u"POff"_s, 8, 2, u"0"_s) << eComplete
                   << remark;
-        h.indexes << index(head, partner, {partner}) << index(head, u"Open"_s, {u"SArea"_s, u"EComplete"_s});
+        h.indexes << index(head, partner, {partner})
+                  << index(head, u"Open"_s, {u"SArea"_s, u"EComplete"_s});
         h.foreignKeys << (payables ? toVendor() : toCustomer());
         TableDef d{lines, {}, {u"PDNo"_s}, {}, {}, {}};
-        d.columns << identity(u"PDNo"_s) << text(u"SArea"_s, 10, true) << integer(u"PNo"_s, {}, true)
-                  << text(u"SKind"_s, 4) << integer(u"SNo"_s) << eDate << decimal(u"SPay"_s, 10, 2, u"0"_s)
+        d.columns << identity(u"PDNo"_s) << text(u"SArea"_s, 10, true)
+                  << integer(u"PNo"_s, {}, true) << text(u"SKind"_s, 4) << integer(u"SNo"_s)
+                  << eDate << decimal(u"SPay"_s, 10, 2, u"0"_s)
                   << decimal(u"SumPay"_s, 10, 2, u"0"_s) << decimal(u"OffMoney"_s, 10, 2, u"0"_s)
                   << text(u"Remark"_s, 20);
         d.indexes << index(lines, u"Doc"_s, {u"SArea"_s, u"PNo"_s, u"EDate"_s})
                   << index(lines, u"Source"_s, {u"SArea"_s, u"SKind"_s, u"SNo"_s});
-        d.foreignKeys << refersTo({u"SArea"_s, u"PNo"_s}, head, {u"SArea"_s, u"PNo"_s}, RefAction::Cascade);
+        d.foreignKeys << refersTo({u"SArea"_s, u"PNo"_s}, head, {u"SArea"_s, u"PNo"_s},
+                                  RefAction::Cascade);
         t << h << d;
     }
 
     // Inquiries: a branch's own (SubInquireM) and the head office's copy (InquireM), whose
     // number is unique on its own and whose rows keep the asking branch in SArea.
-    const QList<ColumnDef> inquiryHead = {custNo, eDate, text(u"OpStat"_s, 4), eComplete,
-                                          text(u"RemarkM"_s, 60), text(u"RemarkS"_s, 60)};
+    const QList<ColumnDef> inquiryHead = {custNo,
+                                          eDate,
+                                          text(u"OpStat"_s, 4),
+                                          eComplete,
+                                          text(u"RemarkM"_s, 60),
+                                          text(u"RemarkS"_s, 60)};
     TableDef subInq = header(u"SubInquireM"_s, u"CustNo"_s, inquiryHead);
     subInq.foreignKeys << toCustomer();
-    TableDef inq = header(u"InquireM"_s, u"CustNo"_s, QList<ColumnDef>{integer(u"SNo"_s)} << inquiryHead);
+    TableDef inq =
+        header(u"InquireM"_s, u"CustNo"_s, QList<ColumnDef>{integer(u"SNo"_s)} << inquiryHead);
     inq.primaryKey = {u"PNo"_s};
     inq.indexes << index(u"InquireM"_s, u"OpenAll"_s, {u"EComplete"_s, u"PNo"_s});
     inq.foreignKeys << toCustomer();
     const QList<ColumnDef> inquiryLine = {
-        integer(u"SDNo"_s), text(u"BookNo"_s, 11), text(u"ORI_CR"_s, 3), decimal(u"NTPrice"_s, 8, 2),
-        decimal(u"FPrice"_s, 8, 2), text(u"BookName"_s, 100), text(u"Author"_s, 30),
-        text(u"ISBN"_s, 13), text(u"BPublisher"_s, 36), text(u"BarCode"_s, 13),
-        decimal(u"FCharge"_s, 8, 2), integer(u"Qty"_s)};
+        integer(u"SDNo"_s),          text(u"BookNo"_s, 11),       text(u"ORI_CR"_s, 3),
+        decimal(u"NTPrice"_s, 8, 2), decimal(u"FPrice"_s, 8, 2),  text(u"BookName"_s, 100),
+        text(u"Author"_s, 30),       text(u"ISBN"_s, 13),         text(u"BPublisher"_s, 36),
+        text(u"BarCode"_s, 13),      decimal(u"FCharge"_s, 8, 2), integer(u"Qty"_s)};
     TableDef subInqDetail{u"SubInqDetail"_s, {}, {u"PDNo"_s}, {}, {}, {}};
     subInqDetail.columns << identity(u"PDNo"_s) << text(u"SArea"_s, 10, true)
                          << integer(u"PNo"_s, {}, true) << inquiryLine;
@@ -343,19 +371,30 @@ QList<TableDef> documentTables()
     // The last number given per branch and kind (AutoPNo). One row per pair, updated in place,
     // so that concurrent numbering queues on the row lock instead of reading the same MAX.
     t << TableDef{u"PNoCounter"_s,
-                  {text(u"SArea"_s, 10, true), smallInt(u"DocKind"_s, true), integer(u"LastNo"_s, u"0"_s, true)},
-                  {u"SArea"_s, u"DocKind"_s}, {}, {}, {}};
+                  {text(u"SArea"_s, 10, true), smallInt(u"DocKind"_s, true),
+                   integer(u"LastNo"_s, u"0"_s, true)},
+                  {u"SArea"_s, u"DocKind"_s},
+                  {},
+                  {},
+                  {}};
 
     // What UpdateStock applied for a completed document, so that taking it back reverses exactly
     // that, and a second completion of the same document cannot post it twice.
     t << TableDef{u"StockPost"_s,
-                  {text(u"SArea"_s, 10, true), smallInt(u"DocKind"_s, true), integer(u"PNo"_s, {}, true),
-                   dateTime(u"PostTime"_s)},
-                  {u"SArea"_s, u"DocKind"_s, u"PNo"_s}, {}, {}, {}};
+                  {text(u"SArea"_s, 10, true), smallInt(u"DocKind"_s, true),
+                   integer(u"PNo"_s, {}, true), dateTime(u"PostTime"_s)},
+                  {u"SArea"_s, u"DocKind"_s, u"PNo"_s},
+                  {},
+                  {},
+                  {}};
     TableDef postLine{u"StockPostLine"_s,
-                      {text(u"SArea"_s, 10, true), smallInt(u"DocKind"_s, true), integer(u"PNo"_s, {}, true),
-                       text(u"BookNo"_s, 11, true), integer(u"Qty"_s, u"0"_s, true)},
-                      {u"SArea"_s, u"DocKind"_s, u"PNo"_s, u"BookNo"_s}, {}, {}, {}};
+                      {text(u"SArea"_s, 10, true), smallInt(u"DocKind"_s, true),
+                       integer(u"PNo"_s, {}, true), text(u"BookNo"_s, 11, true),
+                       integer(u"Qty"_s, u"0"_s, true)},
+                      {u"SArea"_s, u"DocKind"_s, u"PNo"_s, u"BookNo"_s},
+                      {},
+                      {},
+                      {}};
     postLine.indexes << index(u"StockPostLine"_s, u"BookNo"_s, {u"BookNo"_s});
     postLine.foreignKeys << refersTo({u"SArea"_s, u"DocKind"_s, u"PNo"_s}, u"StockPost"_s,
                                      {u"SArea"_s, u"DocKind"_s, u"PNo"_s}, RefAction::Cascade)
@@ -364,7 +403,10 @@ QList<TableDef> documentTables()
     return t;
 }
 
-QList<TableDef> buildTables() { return masterTables() << documentTables(); }
+QList<TableDef> buildTables()
+{
+    return masterTables() << documentTables();
+}
 
 /*
  * Outstanding lines. Ordered quantities are summed per document and book, and so are the
@@ -390,8 +432,8 @@ LEFT JOIN (SELECT m.SArea, m.SOrdNo, d.BookNo, SUM(d.Qty) AS DoneQty
            WHERE m.SOrdNo IS NOT NULL
            GROUP BY m.SArea, m.SOrdNo, d.BookNo) s
   ON s.SArea = h.SArea AND s.SOrdNo = h.PNo AND s.BookNo = l.BookNo
-WHERE h.EComplete = 0%8 AND l.SumQty - COALESCE(s.DoneQty, 0) > 0)"_s
-        .arg(partnerCols, extraCols, head, lines, partnerJoin, next, nextLines, extraWhere);
+WHERE h.EComplete = 0%8 AND l.SumQty - COALESCE(s.DoneQty, 0) > 0)"_s.arg(
+        partnerCols, extraCols, head, lines, partnerJoin, next, nextLines, extraWhere);
 }
 
 QList<ViewDef> reconciliationViews();
@@ -399,7 +441,8 @@ QList<ViewDef> reconciliationViews();
 QList<ViewDef> buildViews()
 {
     // The NT value of a line is Round(UnSum*rate,0); totals add these, never a converted total.
-    const QString totals = uR"(SELECT SArea, PNo, SUM(Qty) AS SumQty, SUM(Round(UnSum*rate,0)) AS SumPrice
+    const QString totals =
+        uR"(SELECT SArea, PNo, SUM(Qty) AS SumQty, SUM(Round(UnSum*rate,0)) AS SumPrice
 FROM %1
 GROUP BY SArea, PNo)"_s;
     QList<ViewDef> v;
@@ -412,8 +455,8 @@ GROUP BY SArea, PNo)"_s;
     v << ViewDef{u"BuyYetImp"_s,
                  outstandingSelect(u"BuyM"_s, u"BuyDetail"_s, u"ImportM"_s, u"ImpDetail"_s,
                                    u"h.VNO AS VNo, v.VName"_s,
-                                   u"LEFT JOIN Vendor v ON v.VNo = h.VNO"_s, u",\n       h.PreDate"_s,
-                                   u" AND h.YetFlag = 0"_s)};
+                                   u"LEFT JOIN Vendor v ON v.VNo = h.VNO"_s,
+                                   u",\n       h.PreDate"_s, u" AND h.YetFlag = 0"_s)};
     // Per customer a purchase was made for (the line's customer, else the header's): the
     // customer's quantity, and at most what is still outstanding of the book on that purchase.
     v << ViewDef{u"BuyYetImpCust"_s, uR"(SELECT y.PNo, y.SArea, y.VNo, y.VName, y.EDate, y.BookNo,
@@ -435,7 +478,7 @@ WHERE c.CustNo IS NOT NULL AND c.CustQty > 0)"_s};
 /// document (or per document and currency, or per counter customer), returns counted negative.
 struct Recon
 {
-    QString label;   ///< UKind, also the SKind of write-off lines
+    QString label; ///< UKind, also the SKind of write-off lines
     QString head;
     QString lines;
     QString partner; ///< column holding the partner number (h. or d.)
@@ -446,9 +489,8 @@ struct Recon
 
 QString reconSelect(const Recon& r, const QString& columns, const QString& groupExtra)
 {
-    const QString who = r.supplier
-                            ? u"LEFT JOIN Vendor p ON p.VNo = %1"_s.arg(r.partner)
-                            : u"LEFT JOIN Customer p ON p.CustNo = %1"_s.arg(r.partner);
+    const QString who = r.supplier ? u"LEFT JOIN Vendor p ON p.VNo = %1"_s.arg(r.partner)
+                                   : u"LEFT JOIN Customer p ON p.CustNo = %1"_s.arg(r.partner);
     const QString name = r.supplier ? u"p.VName"_s : u"p.CustName"_s;
     const QString tel = r.supplier ? u"p.VTel"_s : u"p.CTel"_s;
     const QString address = r.supplier ? u"p.VAddress"_s : u"p.CAddress"_s;
@@ -463,12 +505,13 @@ QString reconSelect(const Recon& r, const QString& columns, const QString& group
 FROM %2 h JOIN %3 d ON d.SArea = h.SArea AND d.PNo = h.PNo
 %4
 WHERE %5
-GROUP BY h.SArea, h.PNo, h.EDate, %6, %7, %8, %9%10)"_s
-        .arg(cols, r.head, r.lines, who, r.completedOnly ? u"h.EComplete = 1"_s : u"1 = 1"_s, r.partner,
-             name, tel, address, groupExtra);
+GROUP BY h.SArea, h.PNo, h.EDate, %6, %7, %8, %9%10)"_s.arg(
+        cols, r.head, r.lines, who, r.completedOnly ? u"h.EComplete = 1"_s : u"1 = 1"_s, r.partner,
+        name, tel, address, groupExtra);
 }
 
-QString reconUnion(const QList<Recon>& kinds, const QString& columns, const QString& groupExtra = {})
+QString reconUnion(const QList<Recon>& kinds, const QString& columns,
+                   const QString& groupExtra = {})
 {
     QStringList parts;
     for (const Recon& r : kinds)
@@ -491,25 +534,31 @@ QList<ViewDef> reconciliationViews()
     const Recon salesReturns{u"退回"_s, u"ExpRet"_s, u"ERDetail"_s, u"h.CustNo"_s, false, true, -1};
     const Recon counter{u"櫃台"_s, u"CounterM"_s, u"CountDetail"_s, u"d.CustNo"_s, false, false, 1};
 
-    const QString document = u"h.SArea, $label AS UKind, h.PNo, h.EDate, $partner AS aNo, $name AS aName, "
-                             "$tel AS aTel, $address AS aAdd, $signSUM(d.Qty) AS SumQty, "
-                             "$signSUM(Round(d.UnSum*d.rate,0)) AS NTPrice, MIN(d.ORI_CR) AS ori_cr"_s;
-    const QString perCurrency = u"h.SArea, $label AS UKind, h.PNo, $partner AS aNo, d.ORI_CR AS Ori_cr, "
-                                "$signSUM(d.UnSum) AS sumprice"_s;
+    const QString document =
+        u"h.SArea, $label AS UKind, h.PNo, h.EDate, $partner AS aNo, $name AS aName, "
+        "$tel AS aTel, $address AS aAdd, $signSUM(d.Qty) AS SumQty, "
+        "$signSUM(Round(d.UnSum*d.rate,0)) AS NTPrice, MIN(d.ORI_CR) AS ori_cr"_s;
+    const QString perCurrency =
+        u"h.SArea, $label AS UKind, h.PNo, $partner AS aNo, d.ORI_CR AS Ori_cr, "
+        "$signSUM(d.UnSum) AS sumprice"_s;
     QString purchase = document;
     purchase.replace(u"AS aAdd, "_s, u"AS aAdd, h.CArea, "_s);
-    QString invoice = u"h.SArea, $label AS UKind, h.PNo, COALESCE(h.InvDate, h.EDate) AS EDate, h.Invoice, "
-                      "$partner AS aNo, $name AS aName, $tel AS aTel, $address AS aAdd, d.ORI_CR AS ori_cr, "
-                      "$signSUM(d.Qty) AS SumQty, $signSUM(Round(d.UnSum*d.rate,0)) AS NTPrice, "
-                      "$signSUM(d.UnSum) AS sumprice"_s;
+    QString invoice =
+        u"h.SArea, $label AS UKind, h.PNo, COALESCE(h.InvDate, h.EDate) AS EDate, h.Invoice, "
+        "$partner AS aNo, $name AS aName, $tel AS aTel, $address AS aAdd, d.ORI_CR AS ori_cr, "
+        "$signSUM(d.Qty) AS SumQty, $signSUM(Round(d.UnSum*d.rate,0)) AS NTPrice, "
+        "$signSUM(d.UnSum) AS sumprice"_s;
     QList<ViewDef> v;
     v << ViewDef{u"ImpComView"_s, reconUnion({receipts, purchaseReturns}, document)}
-      << ViewDef{u"ImpComView2"_s, reconSelect(receipts, invoice, u", h.InvDate, h.Invoice, d.ORI_CR"_s)}
-      << ViewDef{u"ImpORIComView"_s, reconUnion({receipts, purchaseReturns}, perCurrency, u", d.ORI_CR"_s)}
+      << ViewDef{u"ImpComView2"_s,
+                 reconSelect(receipts, invoice, u", h.InvDate, h.Invoice, d.ORI_CR"_s)}
+      << ViewDef{u"ImpORIComView"_s,
+                 reconUnion({receipts, purchaseReturns}, perCurrency, u", d.ORI_CR"_s)}
       << ViewDef{u"BuyComView"_s, reconSelect(purchases, purchase, u", h.CArea"_s)}
       << ViewDef{u"BuyORIComView"_s, reconSelect(purchases, perCurrency, u", d.ORI_CR"_s)}
       << ViewDef{u"ExpComView"_s, reconUnion({shipments, salesReturns, counter}, document)}
-      << ViewDef{u"ExpORIComView"_s, reconUnion({shipments, salesReturns, counter}, perCurrency, u", d.ORI_CR"_s)};
+      << ViewDef{u"ExpORIComView"_s,
+                 reconUnion({shipments, salesReturns, counter}, perCurrency, u", d.ORI_CR"_s)};
     return v;
 }
 
@@ -569,7 +618,8 @@ QString sqliteCheck(const ColumnDef& c)
         return u"typeof(%1) IN ('integer','real','null') AND abs(%1) < %2"_s.arg(n, limit);
     }
     case ColType::Integer:
-        return u"typeof(%1) IN ('integer','null') AND %1 BETWEEN -2147483648 AND 2147483647"_s.arg(n);
+        return u"typeof(%1) IN ('integer','null') AND %1 BETWEEN -2147483648 AND 2147483647"_s.arg(
+            n);
     case ColType::SmallInt:
         return u"typeof(%1) IN ('integer','null') AND %1 BETWEEN -32768 AND 32767"_s.arg(n);
     case ColType::DateTime:
@@ -582,7 +632,10 @@ QString sqliteCheck(const ColumnDef& c)
     return {};
 }
 
-QString action(RefAction a) { return a == RefAction::Cascade ? u"CASCADE"_s : u"RESTRICT"_s; }
+QString action(RefAction a)
+{
+    return a == RefAction::Cascade ? u"CASCADE"_s : u"RESTRICT"_s;
+}
 
 QString foreignKeySql(const ForeignKeyDef& fk)
 {
@@ -612,13 +665,15 @@ QString createTableSql(Backend backend, const TableDef& t, const QString& name,
     bool identityKey = false;
     for (const ColumnDef& c : cols) {
         parts << columnSql(backend, t, c);
-        identityKey = identityKey || (c.type == ColType::Identity && t.primaryKey == QStringList{c.name});
+        identityKey =
+            identityKey || (c.type == ColType::Identity && t.primaryKey == QStringList{c.name});
     }
     if (!t.primaryKey.isEmpty() && !identityKey) {
         // SQLite hands out identities only through the rowid, which must then be the key; the
         // declared key stays unique.
         const bool sqliteIdentity = backend == Backend::Sqlite && hasIdentity(t);
-        parts << (sqliteIdentity ? u"UNIQUE (%1)"_s : u"PRIMARY KEY (%1)"_s).arg(t.primaryKey.join(u','));
+        parts << (sqliteIdentity ? u"UNIQUE (%1)"_s : u"PRIMARY KEY (%1)"_s)
+                     .arg(t.primaryKey.join(u','));
     }
     parts << t.constraints;
     for (const ForeignKeyDef& fk : t.foreignKeys)
@@ -631,7 +686,7 @@ QStringList indexStatements(const TableDef& t)
     QStringList out;
     for (const IndexDef& ix : t.indexes) {
         QString sql = u"CREATE %1INDEX %2 ON %3 (%4)"_s.arg(ix.unique ? u"UNIQUE "_s : QString(),
-                                                             ix.name, t.name, ix.columns.join(u','));
+                                                            ix.name, t.name, ix.columns.join(u','));
         if (!ix.where.isEmpty())
             sql += u" WHERE "_s + ix.where;
         out << sql;
@@ -670,7 +725,10 @@ QStringList columnNames(Connection& con, const QString& table)
 
 } // namespace
 
-int version() { return 2; }
+int version()
+{
+    return 2;
+}
 
 const QList<TableDef>& tables()
 {
@@ -722,8 +780,8 @@ QString columnSql(Backend backend, const TableDef& table, const ColumnDef& c)
         // SQLite hands out identities only through its rowid alias.
         if (backend == Backend::Sqlite)
             return sql + u" PRIMARY KEY AUTOINCREMENT"_s;
-        const bool soleKey = table.primaryKey.size() == 1
-                             && table.primaryKey.first().compare(c.name, Qt::CaseInsensitive) == 0;
+        const bool soleKey = table.primaryKey.size() == 1 &&
+                             table.primaryKey.first().compare(c.name, Qt::CaseInsensitive) == 0;
         return sql + (soleKey ? u" PRIMARY KEY"_s : QString());
     }
     if (c.notNull)
@@ -759,7 +817,10 @@ QStringList createStatements(Backend backend, const QStringList& branchCodes)
     return out;
 }
 
-bool exists(Connection& connection) { return tableExists(connection, u"SchemaInfo"_s); }
+bool exists(Connection& connection)
+{
+    return tableExists(connection, u"SchemaInfo"_s);
+}
 
 int storedVersion(Connection& connection)
 {
@@ -792,7 +853,9 @@ bool create(Connection& connection, const QStringList& branchCodes, QString* err
 QStringList branchCodesInDatabase(Connection& connection)
 {
     const QStringList columns = columnNames(connection, u"Book"_s);
-    const auto has = [&](const QString& name) { return columns.contains(name, Qt::CaseInsensitive); };
+    const auto has = [&](const QString& name) {
+        return columns.contains(name, Qt::CaseInsensitive);
+    };
     // PostgreSQL folds column names to lower case: take the code's spelling from Vendor.
     QStringList vendorCodes;
     QSqlQuery q(connection.database());
@@ -849,7 +912,8 @@ bool addBranch(Connection& connection, const QString& code, const QString& name,
     for (const ColumnDef& c : branchBookColumns(code)) {
         if (existing.contains(c.name, Qt::CaseInsensitive))
             continue;
-        if (!exec(q, u"ALTER TABLE Book ADD COLUMN "_s + columnSql(connection.backend(), *book, c), error))
+        if (!exec(q, u"ALTER TABLE Book ADD COLUMN "_s + columnSql(connection.backend(), *book, c),
+                  error))
             return false;
         if (changed)
             *changed = true;
@@ -867,7 +931,9 @@ bool upgrade(Connection& connection, int* fromVersion, QString* error)
     if (from == 0)
         return fail(error, u"the database holds no schema"_s);
     if (from > version())
-        return fail(error, u"the database is of version %1, newer than this program's %2"_s.arg(from).arg(version()));
+        return fail(error,
+                    u"the database is of version %1, newer than this program's %2"_s.arg(from).arg(
+                        version()));
     if (from == version())
         return true;
 
@@ -893,27 +959,37 @@ bool upgrade(Connection& connection, int* fromVersion, QString* error)
             QStringList common;
             for (const QString& old : oldColumns) {
                 if (!newColumns.contains(old, Qt::CaseInsensitive))
-                    return fail(error, u"the upgrade has no place for column %1 of %2"_s.arg(old, t.name));
+                    return fail(error,
+                                u"the upgrade has no place for column %1 of %2"_s.arg(old, t.name));
                 common << old;
             }
             const QString list = common.join(u',');
-            if (!exec(q, u"INSERT INTO %1 (%2) SELECT %2 FROM %3"_s.arg(fresh, list, t.name), error))
+            if (!exec(q, u"INSERT INTO %1 (%2) SELECT %2 FROM %3"_s.arg(fresh, list, t.name),
+                      error))
                 return false;
-            if (!exec(q, u"DROP TABLE %1%2"_s.arg(t.name, backend == Backend::Postgres ? u" CASCADE"_s : QString()), error))
+            if (!exec(q,
+                      u"DROP TABLE %1%2"_s.arg(t.name, backend == Backend::Postgres ? u" CASCADE"_s
+                                                                                    : QString()),
+                      error))
                 return false;
             if (!exec(q, u"ALTER TABLE %1 RENAME TO %2"_s.arg(fresh, t.name), error))
                 return false;
             if (backend == Backend::Postgres) {
                 // Keep the key's index name free for the next rebuild.
-                if (!exec(q, u"ALTER INDEX IF EXISTS %1_pkey RENAME TO %2_pkey"_s.arg(fresh.toLower(), t.name.toLower()), error))
+                if (!exec(q,
+                          u"ALTER INDEX IF EXISTS %1_pkey RENAME TO %2_pkey"_s.arg(
+                              fresh.toLower(), t.name.toLower()),
+                          error))
                     return false;
                 for (const ColumnDef& c : t.columns) {
                     if (c.type != ColType::Identity)
                         continue;
                     // Copied rows kept their numbers: the next one must follow them.
-                    if (!exec(q, u"SELECT setval(pg_get_serial_sequence('%1', '%2'), "
-                                  "COALESCE((SELECT MAX(%2) FROM %1), 0) + 1, false)"_s
-                                     .arg(t.name.toLower(), c.name.toLower()), error))
+                    if (!exec(q,
+                              u"SELECT setval(pg_get_serial_sequence('%1', '%2'), "
+                              "COALESCE((SELECT MAX(%2) FROM %1), 0) + 1, false)"_s.arg(
+                                  t.name.toLower(), c.name.toLower()),
+                              error))
                         return false;
                 }
             }
@@ -927,15 +1003,16 @@ bool upgrade(Connection& connection, int* fromVersion, QString* error)
         if (!exec(q, u"CREATE VIEW %1 AS\n%2"_s.arg(v.name, v.select), error))
             return false;
     }
-    if (!exec(q, u"DELETE FROM SchemaInfo"_s, error)
-        || !exec(q, u"INSERT INTO SchemaInfo (Version) VALUES (%1)"_s.arg(version()), error))
+    if (!exec(q, u"DELETE FROM SchemaInfo"_s, error) ||
+        !exec(q, u"INSERT INTO SchemaInfo (Version) VALUES (%1)"_s.arg(version()), error))
         return false;
     if (backend == Backend::Sqlite) {
         if (!exec(q, u"PRAGMA foreign_key_check"_s, error))
             return false;
         if (q.next())
-            return fail(error, u"table %1 row %2 refers to a missing row of %3"_s.arg(
-                                   q.value(0).toString(), q.value(1).toString(), q.value(2).toString()));
+            return fail(error,
+                        u"table %1 row %2 refers to a missing row of %3"_s.arg(
+                            q.value(0).toString(), q.value(1).toString(), q.value(2).toString()));
     }
     return true;
 }

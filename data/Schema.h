@@ -69,8 +69,8 @@ struct DocKindDef
 {
     int kind = -1;
     QString header;
-    QString detail;        ///< empty for stock adjustments
-    QString partner;       ///< partner column of the header, empty when there is none
+    QString detail;                ///< empty for stock adjustments
+    QString partner;               ///< partner column of the header, empty when there is none
     bool numberedPerBranch = true; ///< false: `PNo` is unique on its own (head-office inquiries)
 };
 

@@ -58,7 +58,8 @@ QString forUpdate(Backend backend)
 
 QString greatest(Backend backend, const QString& a, const QString& b)
 {
-    return (backend == Backend::Sqlite ? QStringLiteral("MAX(%1, %2)") : QStringLiteral("GREATEST(%1, %2)"))
+    return (backend == Backend::Sqlite ? QStringLiteral("MAX(%1, %2)")
+                                       : QStringLiteral("GREATEST(%1, %2)"))
         .arg(a, b);
 }
 
@@ -123,8 +124,10 @@ bool installSqliteFunctions(QSqlDatabase& db)
     if (!sqlite)
         return false;
     const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
-    return sqlite3_create_function_v2(sqlite, "round", 1, flags, nullptr, sqliteRound, nullptr, nullptr, nullptr) == SQLITE_OK
-           && sqlite3_create_function_v2(sqlite, "round", 2, flags, nullptr, sqliteRound, nullptr, nullptr, nullptr) == SQLITE_OK;
+    return sqlite3_create_function_v2(sqlite, "round", 1, flags, nullptr, sqliteRound, nullptr,
+                                      nullptr, nullptr) == SQLITE_OK &&
+           sqlite3_create_function_v2(sqlite, "round", 2, flags, nullptr, sqliteRound, nullptr,
+                                      nullptr, nullptr) == SQLITE_OK;
 }
 
 } // namespace SqlDialect

@@ -43,8 +43,8 @@ bool parseTarget(const QStringList& args, Target* target, QString* error)
             *error = QStringLiteral("%1: %2").arg(args[1], readError);
             return false;
         }
-        target->settings = DbConfig::resolve(DbConfig::FixedPrefix + one, two,
-                                             QFileInfo(args[1]).absolutePath());
+        target->settings =
+            DbConfig::resolve(DbConfig::FixedPrefix + one, two, QFileInfo(args[1]).absolutePath());
         return true;
     }
     *error = QStringLiteral("unknown option %1").arg(args[0]);
@@ -87,7 +87,8 @@ bool build(Target& target, bool withDemo, QString* error)
         *error = con.lastErrorText();
         return false;
     }
-    const QStringList branches = withDemo ? DemoData::branchCodes() : QStringList{QStringLiteral("C0")};
+    const QStringList branches =
+        withDemo ? DemoData::branchCodes() : QStringList{QStringLiteral("C0")};
     if (!Schema::create(con, branches, error))
         return false;
     if (withDemo && !DemoData::load(con, error))

@@ -13,22 +13,25 @@ RowsResult CheckBook(Connection& con, const QString& sArea, const QString& op, c
     else if (op.compare(QLatin1String("BarCode"), Qt::CaseInsensitive) == 0)
         column = QStringLiteral("BarCode");
     if (column.isEmpty()) {
-        result.error = DbError::refused(QStringLiteral("CheckBook: unknown @Op \"%1\" (BookNo or BarCode)").arg(op));
+        result.error = DbError::refused(
+            QStringLiteral("CheckBook: unknown @Op \"%1\" (BookNo or BarCode)").arg(op));
         return result;
     }
     if (!Schema::isValidBranchCode(sArea)) {
-        result.error = DbError::refused(QStringLiteral("CheckBook: invalid branch \"%1\"").arg(sArea));
+        result.error =
+            DbError::refused(QStringLiteral("CheckBook: invalid branch \"%1\"").arg(sArea));
         return result;
     }
     static const QStringList columns = {
-        QStringLiteral("BookNo"),  QStringLiteral("BookName"),  QStringLiteral("Author"),
-        QStringLiteral("BPublisher"), QStringLiteral("BarCode"), QStringLiteral("NTPrice"),
-        QStringLiteral("FPrice"),  QStringLiteral("ORI_CR"),    QStringLiteral("KDiscount"),
-        QStringLiteral("Stocks"),  QStringLiteral("SafeStock")};
-    const QString sql = QStringLiteral("SELECT BookNo, BookName, Author, BPublisher, BarCode, NTPrice, FPrice, "
-                                       "ORI_CR, KDiscount, Stock%1 AS Stocks, SStock%1 AS SafeStock "
-                                       "FROM Book WHERE %2 = ? ORDER BY BookNo")
-                            .arg(sArea, column);
+        QStringLiteral("BookNo"),     QStringLiteral("BookName"), QStringLiteral("Author"),
+        QStringLiteral("BPublisher"), QStringLiteral("BarCode"),  QStringLiteral("NTPrice"),
+        QStringLiteral("FPrice"),     QStringLiteral("ORI_CR"),   QStringLiteral("KDiscount"),
+        QStringLiteral("Stocks"),     QStringLiteral("SafeStock")};
+    const QString sql =
+        QStringLiteral("SELECT BookNo, BookName, Author, BPublisher, BarCode, NTPrice, FPrice, "
+                       "ORI_CR, KDiscount, Stock%1 AS Stocks, SStock%1 AS SafeStock "
+                       "FROM Book WHERE %2 = ? ORDER BY BookNo")
+            .arg(sArea, column);
     QSqlQuery q(con.database());
     if (!detail::exec(q, sql, {cs}, result))
         return result;

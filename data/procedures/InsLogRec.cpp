@@ -10,9 +10,11 @@ InsLogRecResult InsLogRec(Connection& con, const QString& sArea, const QString& 
 {
     InsLogRecResult result;
     QSqlQuery q(con.database());
-    const QString sql = QStringLiteral("INSERT INTO LogRec (OPDTime, SArea, OPUserC, OPUserN, OPItem, OPKind, OPRemark) "
-                                       "VALUES (%1, ?, ?, ?, ?, ?, ?) RETURNING LogNo")
-                            .arg(SqlDialect::now(con.backend()));
+    const QString sql =
+        QStringLiteral(
+            "INSERT INTO LogRec (OPDTime, SArea, OPUserC, OPUserN, OPItem, OPKind, OPRemark) "
+            "VALUES (%1, ?, ?, ?, ?, ?, ?) RETURNING LogNo")
+            .arg(SqlDialect::now(con.backend()));
     if (!detail::exec(q, sql, {sArea, uCode, uName, opItem, opKind, opRemark}, result))
         return result;
     if (q.next())

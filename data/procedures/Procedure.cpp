@@ -47,8 +47,8 @@ bool requireTransaction(Connection& con, const char* procedure, Status& status)
 {
     if (con.inTransaction())
         return true;
-    status.error = DbError::refused(QStringLiteral("%1 must run inside a transaction")
-                                        .arg(QLatin1String(procedure)));
+    status.error = DbError::refused(
+        QStringLiteral("%1 must run inside a transaction").arg(QLatin1String(procedure)));
     return false;
 }
 

@@ -70,7 +70,6 @@ struct CountResult : Status
     int count = 0;
 };
 
-
 /// Helpers shared by the procedure implementations.
 namespace detail {
 

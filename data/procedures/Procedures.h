@@ -2,8 +2,8 @@
 
 // Every procedure, for callers that use several.
 #include "data/procedures/AutoPNo.h"
-#include "data/procedures/InsLogRec.h"
 #include "data/procedures/CheckBook.h"
 #include "data/procedures/ImpUpdateBook.h"
-#include "data/procedures/UpdateStock.h"
+#include "data/procedures/InsLogRec.h"
 #include "data/procedures/MasterDelete.h"
+#include "data/procedures/UpdateStock.h"

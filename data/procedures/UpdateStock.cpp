@@ -22,9 +22,12 @@ int stockSign(int docKind)
     }
 }
 
-bool moveStock(QSqlQuery& q, const QString& stockColumn, const QString& bookNo, int delta, Status& status)
+bool moveStock(QSqlQuery& q, const QString& stockColumn, const QString& bookNo, int delta,
+               Status& status)
 {
-    if (!detail::exec(q, QStringLiteral("UPDATE Book SET %1 = COALESCE(%1, 0) + ? WHERE BookNo = ?").arg(stockColumn),
+    if (!detail::exec(q,
+                      QStringLiteral("UPDATE Book SET %1 = COALESCE(%1, 0) + ? WHERE BookNo = ?")
+                          .arg(stockColumn),
                       {delta, bookNo}, status))
         return false;
     if (q.numRowsAffected() != 1) {
@@ -36,21 +39,25 @@ bool moveStock(QSqlQuery& q, const QString& stockColumn, const QString& bookNo, 
 
 } // namespace
 
-UpdateStockResult UpdateStock(Connection& con, int eComplete, int docKind, int pno, const QString& sArea)
+UpdateStockResult UpdateStock(Connection& con, int eComplete, int docKind, int pno,
+                              const QString& sArea)
 {
     UpdateStockResult result;
     const int sign = stockSign(docKind);
     const DocKindDef* kind = Schema::docKind(docKind);
     if (sign == 0 || !kind) {
-        result.error = DbError::refused(QStringLiteral("UpdateStock: document kind %1 holds no stock").arg(docKind));
+        result.error = DbError::refused(
+            QStringLiteral("UpdateStock: document kind %1 holds no stock").arg(docKind));
         return result;
     }
     if (eComplete != 0 && eComplete != -1 && eComplete != 1) {
-        result.error = DbError::refused(QStringLiteral("UpdateStock: EComplete must be -1 or 0, not %1").arg(eComplete));
+        result.error = DbError::refused(
+            QStringLiteral("UpdateStock: EComplete must be -1 or 0, not %1").arg(eComplete));
         return result;
     }
     if (!Schema::isValidBranchCode(sArea)) {
-        result.error = DbError::refused(QStringLiteral("UpdateStock: invalid branch \"%1\"").arg(sArea));
+        result.error =
+            DbError::refused(QStringLiteral("UpdateStock: invalid branch \"%1\"").arg(sArea));
         return result;
     }
     if (!detail::requireTransaction(con, "UpdateStock", result))
@@ -59,30 +66,39 @@ UpdateStockResult UpdateStock(Connection& con, int eComplete, int docKind, int p
     const QVariantList key = {sArea, docKind, pno};
     QSqlQuery q(con.database());
 
-    if (!detail::exec(q, QStringLiteral("SELECT 1 FROM %1 WHERE SArea = ? AND PNo = ?").arg(kind->header),
-                      {sArea, pno}, result))
+    if (!detail::exec(
+            q, QStringLiteral("SELECT 1 FROM %1 WHERE SArea = ? AND PNo = ?").arg(kind->header),
+            {sArea, pno}, result))
         return result;
     const bool found = q.next();
     q.finish();
     if (!found) {
-        result.error = DbError::refused(QStringLiteral("UpdateStock: no document %1/%2 of kind %3").arg(sArea).arg(pno).arg(docKind));
+        result.error = DbError::refused(QStringLiteral("UpdateStock: no document %1/%2 of kind %3")
+                                            .arg(sArea)
+                                            .arg(pno)
+                                            .arg(docKind));
         return result;
     }
 
     if (eComplete != 0) {
         // The posting record is the lock: a second poster of the same document waits for the
         // first and then finds it posted.
-        if (!detail::exec(q, QStringLiteral("INSERT INTO StockPost (SArea, DocKind, PNo, PostTime) VALUES (?, ?, ?, %1) "
-                                            "ON CONFLICT (SArea, DocKind, PNo) DO NOTHING")
-                                 .arg(SqlDialect::now(con.backend())),
-                          key, result))
+        if (!detail::exec(
+                q,
+                QStringLiteral(
+                    "INSERT INTO StockPost (SArea, DocKind, PNo, PostTime) VALUES (?, ?, ?, %1) "
+                    "ON CONFLICT (SArea, DocKind, PNo) DO NOTHING")
+                    .arg(SqlDialect::now(con.backend())),
+                key, result))
             return result;
         if (q.numRowsAffected() == 0)
             return result;
-        if (!detail::exec(q, QStringLiteral("SELECT BookNo, SUM(Qty) FROM %1 WHERE SArea = ? AND PNo = ? "
-                                            "AND BookNo IS NOT NULL GROUP BY BookNo ORDER BY BookNo")
-                                 .arg(kind->detail),
-                          {sArea, pno}, result))
+        if (!detail::exec(
+                q,
+                QStringLiteral("SELECT BookNo, SUM(Qty) FROM %1 WHERE SArea = ? AND PNo = ? "
+                               "AND BookNo IS NOT NULL GROUP BY BookNo ORDER BY BookNo")
+                    .arg(kind->detail),
+                {sArea, pno}, result))
             return result;
         QList<std::pair<QString, int>> moves;
         while (q.next()) {
@@ -94,9 +110,11 @@ UpdateStockResult UpdateStock(Connection& con, int eComplete, int docKind, int p
         for (const auto& [bookNo, delta] : moves) {
             if (!moveStock(q, stockColumn, bookNo, delta, result))
                 return result;
-            if (!detail::exec(q, QStringLiteral("INSERT INTO StockPostLine (SArea, DocKind, PNo, BookNo, Qty) "
-                                                "VALUES (?, ?, ?, ?, ?)"),
-                              QVariantList(key) << bookNo << delta, result))
+            if (!detail::exec(
+                    q,
+                    QStringLiteral("INSERT INTO StockPostLine (SArea, DocKind, PNo, BookNo, Qty) "
+                                   "VALUES (?, ?, ?, ?, ?)"),
+                    QVariantList(key) << bookNo << delta, result))
                 return result;
         }
         result.changed = true;
@@ -105,17 +123,22 @@ UpdateStockResult UpdateStock(Connection& con, int eComplete, int docKind, int p
     }
 
     // Take back exactly what was posted, under the posting record's lock.
-    if (!detail::exec(q, QStringLiteral("SELECT PNo FROM StockPost WHERE SArea = ? AND DocKind = ? AND PNo = ?%1")
-                             .arg(SqlDialect::forUpdate(con.backend())),
+    if (!detail::exec(q,
+                      QStringLiteral(
+                          "SELECT PNo FROM StockPost WHERE SArea = ? AND DocKind = ? AND PNo = ?%1")
+                          .arg(SqlDialect::forUpdate(con.backend())),
                       key, result))
         return result;
     const bool posted = q.next();
     q.finish();
     if (!posted)
         return result;
-    if (!detail::exec(q, QStringLiteral("SELECT BookNo, Qty FROM StockPostLine WHERE SArea = ? AND DocKind = ? AND PNo = ? "
-                                        "ORDER BY BookNo"),
-                      key, result))
+    if (!detail::exec(
+            q,
+            QStringLiteral(
+                "SELECT BookNo, Qty FROM StockPostLine WHERE SArea = ? AND DocKind = ? AND PNo = ? "
+                "ORDER BY BookNo"),
+            key, result))
         return result;
     QList<std::pair<QString, int>> moves;
     while (q.next())
@@ -125,8 +148,13 @@ UpdateStockResult UpdateStock(Connection& con, int eComplete, int docKind, int p
         if (!moveStock(q, stockColumn, bookNo, delta, result))
             return result;
     }
-    if (!detail::exec(q, QStringLiteral("DELETE FROM StockPostLine WHERE SArea = ? AND DocKind = ? AND PNo = ?"), key, result)
-        || !detail::exec(q, QStringLiteral("DELETE FROM StockPost WHERE SArea = ? AND DocKind = ? AND PNo = ?"), key, result))
+    if (!detail::exec(
+            q,
+            QStringLiteral("DELETE FROM StockPostLine WHERE SArea = ? AND DocKind = ? AND PNo = ?"),
+            key, result) ||
+        !detail::exec(
+            q, QStringLiteral("DELETE FROM StockPost WHERE SArea = ? AND DocKind = ? AND PNo = ?"),
+            key, result))
         return result;
     result.changed = true;
     result.books = int(moves.size());

@@ -7,11 +7,11 @@
 #include <QSqlQuery>
 #include <QtTest>
 
-#include "tests/support/TestDb.h"
 #include "data/Connection.h"
 #include "data/Schema.h"
 #include "data/SqlDialect.h"
 #include "data/procedures/Procedures.h"
+#include "tests/support/TestDb.h"
 
 namespace {
 
@@ -50,7 +50,9 @@ QVariant scalar(Connection& con, const QString& sql, const QVariantList& values 
 
 int stock(Connection& con, const QString& book, const QString& area = QStringLiteral("C0"))
 {
-    return scalar(con, QStringLiteral("SELECT Stock%1 FROM Book WHERE BookNo = ?").arg(area), {book}).toInt();
+    return scalar(con, QStringLiteral("SELECT Stock%1 FROM Book WHERE BookNo = ?").arg(area),
+                  {book})
+        .toInt();
 }
 
 /// A schema with the head office and one branch, a supplier, a customer and three books.
@@ -68,12 +70,20 @@ struct Fixture
             return false;
         }
         con = open();
-        return run(*con, QStringLiteral("INSERT INTO Vendor (VNo, VName, Alliance) VALUES ('C0', 'HQ', 1), ('C1', 'Branch', 1), ('V1', 'Supplier', 0)"))
-               && run(*con, QStringLiteral("INSERT INTO Customer (CustNo, CustName) VALUES ('A1', 'Customer')"))
-               && run(*con, QStringLiteral("INSERT INTO Book (BookNo, BookName, Author, BPublisher, BarCode, VNo, NTPrice, FPrice, ORI_CR, KDiscount, StockC0, SStockC0, StockC1, SStockC1) VALUES "
-                                           "('B1', 'First', 'Ann', 'Pub', '4710000000011', 'V1', 300, 10, 'US', 'B', 100, 5, 7, 2), "
-                                           "('B2', 'Second', 'Bob', 'Pub', '4710000000028', 'V1', 120, 120, 'NT', 'A', 50, 3, 0, 0), "
-                                           "('B3', 'Third', 'Cy', 'Pub', '4710000000011', 'V1', 80, 80, 'NT', 'A', 10, 1, 0, 0)"));
+        return run(*con, QStringLiteral("INSERT INTO Vendor (VNo, VName, Alliance) VALUES ('C0', "
+                                        "'HQ', 1), ('C1', 'Branch', 1), ('V1', 'Supplier', 0)")) &&
+               run(*con,
+                   QStringLiteral(
+                       "INSERT INTO Customer (CustNo, CustName) VALUES ('A1', 'Customer')")) &&
+               run(*con, QStringLiteral("INSERT INTO Book (BookNo, BookName, Author, BPublisher, "
+                                        "BarCode, VNo, NTPrice, FPrice, ORI_CR, KDiscount, "
+                                        "StockC0, SStockC0, StockC1, SStockC1) VALUES "
+                                        "('B1', 'First', 'Ann', 'Pub', '4710000000011', 'V1', 300, "
+                                        "10, 'US', 'B', 100, 5, 7, 2), "
+                                        "('B2', 'Second', 'Bob', 'Pub', '4710000000028', 'V1', "
+                                        "120, 120, 'NT', 'A', 50, 3, 0, 0), "
+                                        "('B3', 'Third', 'Cy', 'Pub', '4710000000011', 'V1', 80, "
+                                        "80, 'NT', 'A', 10, 1, 0, 0)"));
     }
 
     std::unique_ptr<Connection> open() const
@@ -84,16 +94,19 @@ struct Fixture
     }
 
     /// A document of a header-and-lines kind with the given (book, qty) lines.
-    bool document(int kind, const QString& area, int pno, const QList<std::pair<QString, int>>& lines,
-                  bool complete = false)
+    bool document(int kind, const QString& area, int pno,
+                  const QList<std::pair<QString, int>>& lines, bool complete = false)
     {
         const DocKindDef* def = Schema::docKind(kind);
         QString partner = def->partner.isEmpty() ? QString() : QStringLiteral(", ") + def->partner;
-        QString partnerValue = def->partner.isEmpty() ? QString()
-                               : def->partner.compare(QLatin1String("CustNo"), Qt::CaseInsensitive) == 0 ? QStringLiteral(", 'A1'")
-                                                                                                         : QStringLiteral(", 'V1'");
-        if (!run(*con, QStringLiteral("INSERT INTO %1 (SArea, PNo, EComplete%2) VALUES (?, ?, ?%3)")
-                           .arg(def->header, partner, partnerValue),
+        QString partnerValue =
+            def->partner.isEmpty() ? QString()
+            : def->partner.compare(QLatin1String("CustNo"), Qt::CaseInsensitive) == 0
+                ? QStringLiteral(", 'A1'")
+                : QStringLiteral(", 'V1'");
+        if (!run(*con,
+                 QStringLiteral("INSERT INTO %1 (SArea, PNo, EComplete%2) VALUES (?, ?, ?%3)")
+                     .arg(def->header, partner, partnerValue),
                  {area, pno, complete ? 1 : 0}))
             return false;
         for (const auto& [book, qty] : lines) {
@@ -105,13 +118,16 @@ struct Fixture
                 sql = QStringLiteral("INSERT INTO %1 (PNo, BookNo, Qty) VALUES (?, ?, ?)");
                 values = {pno, book, qty};
             } else if (inquiry) {
-                sql = QStringLiteral("INSERT INTO %1 (SArea, PNo, BookNo, Qty) VALUES (?, ?, ?, ?)");
+                sql =
+                    QStringLiteral("INSERT INTO %1 (SArea, PNo, BookNo, Qty) VALUES (?, ?, ?, ?)");
                 values = {area, pno, book, qty};
             } else if (writeOff) {
-                sql = QStringLiteral("INSERT INTO %1 (SArea, PNo, SKind, SNo, SPay) VALUES (?, ?, 'X', 1, ?)");
+                sql = QStringLiteral(
+                    "INSERT INTO %1 (SArea, PNo, SKind, SNo, SPay) VALUES (?, ?, 'X', 1, ?)");
                 values = {area, pno, qty};
             } else {
-                sql = QStringLiteral("INSERT INTO %1 (SArea, PNo, BookNo, Price, Qty, Disc, ORI_CR, rate, UnSum, ETime) "
+                sql = QStringLiteral("INSERT INTO %1 (SArea, PNo, BookNo, Price, Qty, Disc, "
+                                     "ORI_CR, rate, UnSum, ETime) "
                                      "VALUES (?, ?, ?, 100, ?, 1, 'NT', 1, ?, '10:00:00')");
                 values = {area, pno, book, qty, qty * 100};
             }
@@ -212,9 +228,14 @@ void TestProcedures::autoPNoConcurrent()
                     ++failures;
                     continue;
                 }
-                const Procedures::AutoPNoResult r = Procedures::AutoPNo(*con, QStringLiteral("C0"), 3);
+                const Procedures::AutoPNoResult r =
+                    Procedures::AutoPNo(*con, QStringLiteral("C0"), 3);
                 // The header's key would refuse a number given twice.
-                if (!r || !run(*con, QStringLiteral("INSERT INTO ExportM (SArea, PNo, CustNo) VALUES ('C0', ?, 'A1')"), {r.pno})) {
+                if (!r ||
+                    !run(*con,
+                         QStringLiteral(
+                             "INSERT INTO ExportM (SArea, PNo, CustNo) VALUES ('C0', ?, 'A1')"),
+                         {r.pno})) {
                     ++failures;
                     continue;
                 }
@@ -252,24 +273,26 @@ void TestProcedures::insLogRec()
     TransactionGuard tx(con);
     QVERIFY(tx.begin());
     const QDateTime before = QDateTime::currentDateTime().addSecs(-2);
-    const Procedures::InsLogRecResult first =
-        Procedures::InsLogRec(con, QStringLiteral("C0"), QStringLiteral("ADMIN"), QStringLiteral("陳總經理"),
-                              QStringLiteral("客戶檔管理作業"), QStringLiteral("新增"), QStringLiteral("A1/Customer"));
+    const Procedures::InsLogRecResult first = Procedures::InsLogRec(
+        con, QStringLiteral("C0"), QStringLiteral("ADMIN"), QStringLiteral("陳總經理"),
+        QStringLiteral("客戶檔管理作業"), QStringLiteral("新增"), QStringLiteral("A1/Customer"));
     QVERIFY2(first, qPrintable(first.error.text));
-    const Procedures::InsLogRecResult second =
-        Procedures::InsLogRec(con, QStringLiteral("C1"), QStringLiteral("TC"), QString(), QStringLiteral("x"),
-                              QStringLiteral("刪除"), QString(300, QLatin1Char('r')));
+    const Procedures::InsLogRecResult second = Procedures::InsLogRec(
+        con, QStringLiteral("C1"), QStringLiteral("TC"), QString(), QStringLiteral("x"),
+        QStringLiteral("刪除"), QString(300, QLatin1Char('r')));
     QVERIFY2(second, qPrintable(second.error.text));
     QVERIFY(second.logNo != first.logNo);
     QVERIFY(tx.commit());
 
     QSqlQuery q(con.database());
-    QVERIFY(q.prepare(QStringLiteral("SELECT OPDTime, SArea, OPUserC, OPUserN, OPItem, OPKind, OPRemark FROM LogRec WHERE LogNo = ?")));
+    QVERIFY(q.prepare(QStringLiteral("SELECT OPDTime, SArea, OPUserC, OPUserN, OPItem, OPKind, "
+                                     "OPRemark FROM LogRec WHERE LogNo = ?")));
     q.addBindValue(first.logNo);
     VERIFY_SQL(q, q.exec());
     QVERIFY(q.next());
     const QDateTime stamped = SqlDialect::toDateTime(q.value(0));
-    QVERIFY2(stamped >= before && stamped <= QDateTime::currentDateTime().addSecs(2), qPrintable(stamped.toString()));
+    QVERIFY2(stamped >= before && stamped <= QDateTime::currentDateTime().addSecs(2),
+             qPrintable(stamped.toString()));
     QCOMPARE(q.value(1).toString(), QStringLiteral("C0"));
     QCOMPARE(q.value(2).toString(), QStringLiteral("ADMIN"));
     QCOMPARE(q.value(3).toString(), QStringLiteral("陳總經理"));
@@ -285,11 +308,12 @@ void TestProcedures::checkBook()
     QVERIFY(f.make(backend));
     Connection& con = *f.con;
 
-    const Procedures::RowsResult byNo = Procedures::CheckBook(con, QStringLiteral("C1"), QStringLiteral("BookNo"), QStringLiteral("B1"));
+    const Procedures::RowsResult byNo = Procedures::CheckBook(
+        con, QStringLiteral("C1"), QStringLiteral("BookNo"), QStringLiteral("B1"));
     QVERIFY2(byNo, qPrintable(byNo.error.text));
     QCOMPARE(byNo.rows.columns,
-             (QStringList{"BookNo", "BookName", "Author", "BPublisher", "BarCode", "NTPrice", "FPrice", "ORI_CR",
-                          "KDiscount", "Stocks", "SafeStock"}));
+             (QStringList{"BookNo", "BookName", "Author", "BPublisher", "BarCode", "NTPrice",
+                          "FPrice", "ORI_CR", "KDiscount", "Stocks", "SafeStock"}));
     QCOMPARE(byNo.rows.size(), 1);
     QCOMPARE(byNo.rows.value(0, QStringLiteral("BookName")).toString(), QStringLiteral("First"));
     QCOMPARE(byNo.rows.value(0, QStringLiteral("Author")).toString(), QStringLiteral("Ann"));
@@ -300,28 +324,34 @@ void TestProcedures::checkBook()
     // The stock columns are those of the asked branch.
     QCOMPARE(byNo.rows.value(0, QStringLiteral("Stocks")).toInt(), 7);
     QCOMPARE(byNo.rows.value(0, QStringLiteral("SafeStock")).toInt(), 2);
-    const Procedures::RowsResult atHead = Procedures::CheckBook(con, QStringLiteral("C0"), QStringLiteral("BookNo"), QStringLiteral("B1"));
+    const Procedures::RowsResult atHead = Procedures::CheckBook(
+        con, QStringLiteral("C0"), QStringLiteral("BookNo"), QStringLiteral("B1"));
     QCOMPARE(atHead.rows.value(0, QStringLiteral("Stocks")).toInt(), 100);
 
     // A bar code shared by two books finds both, by number; the operation ignores letter case.
-    const Procedures::RowsResult byBar = Procedures::CheckBook(con, QStringLiteral("C0"), QStringLiteral("barcode"), QStringLiteral("4710000000011"));
+    const Procedures::RowsResult byBar = Procedures::CheckBook(
+        con, QStringLiteral("C0"), QStringLiteral("barcode"), QStringLiteral("4710000000011"));
     QVERIFY2(byBar, qPrintable(byBar.error.text));
     QCOMPARE(byBar.rows.size(), 2);
     QCOMPARE(byBar.rows.value(0, QStringLiteral("BookNo")).toString(), QStringLiteral("B1"));
     QCOMPARE(byBar.rows.value(1, QStringLiteral("BookNo")).toString(), QStringLiteral("B3"));
 
-    const Procedures::RowsResult none = Procedures::CheckBook(con, QStringLiteral("C0"), QStringLiteral("BookNo"), QStringLiteral("NOPE"));
+    const Procedures::RowsResult none = Procedures::CheckBook(
+        con, QStringLiteral("C0"), QStringLiteral("BookNo"), QStringLiteral("NOPE"));
     QVERIFY(none);
     QVERIFY(none.rows.isEmpty());
 
-    const Procedures::RowsResult badOp = Procedures::CheckBook(con, QStringLiteral("C0"), QStringLiteral("ISBN"), QStringLiteral("B1"));
+    const Procedures::RowsResult badOp = Procedures::CheckBook(
+        con, QStringLiteral("C0"), QStringLiteral("ISBN"), QStringLiteral("B1"));
     QVERIFY(!badOp);
     QCOMPARE(badOp.error.kind, DbError::Kind::Refused);
     // A branch code never reaches the statement unchecked.
-    const Procedures::RowsResult badArea = Procedures::CheckBook(con, QStringLiteral("C0 FROM Book;--"), QStringLiteral("BookNo"), QStringLiteral("B1"));
+    const Procedures::RowsResult badArea = Procedures::CheckBook(
+        con, QStringLiteral("C0 FROM Book;--"), QStringLiteral("BookNo"), QStringLiteral("B1"));
     QCOMPARE(badArea.error.kind, DbError::Kind::Refused);
     // A branch without its columns fails as a database error.
-    const Procedures::RowsResult noColumns = Procedures::CheckBook(con, QStringLiteral("C9"), QStringLiteral("BookNo"), QStringLiteral("B1"));
+    const Procedures::RowsResult noColumns = Procedures::CheckBook(
+        con, QStringLiteral("C9"), QStringLiteral("BookNo"), QStringLiteral("B1"));
     QCOMPARE(noColumns.error.kind, DbError::Kind::Other);
 }
 
@@ -331,22 +361,32 @@ void TestProcedures::impUpdateBook()
     Fixture f;
     QVERIFY(f.make(backend));
     Connection& con = *f.con;
-    QVERIFY(f.document(4, QStringLiteral("C0"), 1, {{QStringLiteral("B1"), 2}, {QStringLiteral("B2"), 1}, {QStringLiteral("B1"), 1}}));
+    QVERIFY(f.document(
+        4, QStringLiteral("C0"), 1,
+        {{QStringLiteral("B1"), 2}, {QStringLiteral("B2"), 1}, {QStringLiteral("B1"), 1}}));
 
     const QDateTime date(QDate(2026, 10, 20), QTime(0, 0));
-    QCOMPARE(Procedures::ImpUpdateBook(con, QStringLiteral("C0"), 1, date).error.kind, DbError::Kind::Refused); // no transaction
+    QCOMPARE(Procedures::ImpUpdateBook(con, QStringLiteral("C0"), 1, date).error.kind,
+             DbError::Kind::Refused); // no transaction
 
     TransactionGuard tx(con);
     QVERIFY(tx.begin());
     const Procedures::CountResult r = Procedures::ImpUpdateBook(con, QStringLiteral("C0"), 1, date);
     QVERIFY2(r, qPrintable(r.error.text));
     QCOMPARE(r.count, 2);
-    const Procedures::CountResult missing = Procedures::ImpUpdateBook(con, QStringLiteral("C1"), 1, date);
+    const Procedures::CountResult missing =
+        Procedures::ImpUpdateBook(con, QStringLiteral("C1"), 1, date);
     QCOMPARE(missing.error.kind, DbError::Kind::Refused);
     QVERIFY(tx.commit());
-    QCOMPARE(SqlDialect::toDateTime(scalar(con, QStringLiteral("SELECT In_Date FROM Book WHERE BookNo = 'B1'"))), date);
-    QCOMPARE(SqlDialect::toDateTime(scalar(con, QStringLiteral("SELECT In_Date FROM Book WHERE BookNo = 'B2'"))), date);
-    QVERIFY(scalar(con, QStringLiteral("SELECT COUNT(*) FROM Book WHERE BookNo = 'B3' AND In_Date IS NULL")).toInt() == 1);
+    QCOMPARE(SqlDialect::toDateTime(
+                 scalar(con, QStringLiteral("SELECT In_Date FROM Book WHERE BookNo = 'B1'"))),
+             date);
+    QCOMPARE(SqlDialect::toDateTime(
+                 scalar(con, QStringLiteral("SELECT In_Date FROM Book WHERE BookNo = 'B2'"))),
+             date);
+    QVERIFY(scalar(con, QStringLiteral(
+                            "SELECT COUNT(*) FROM Book WHERE BookNo = 'B3' AND In_Date IS NULL"))
+                .toInt() == 1);
 }
 
 void TestProcedures::updateStock_data()
@@ -354,9 +394,10 @@ void TestProcedures::updateStock_data()
     QTest::addColumn<Backend>("backend");
     QTest::addColumn<int>("kind");
     QTest::addColumn<int>("sign");
-    const QList<std::tuple<const char*, int, int>> kinds = {
-        {"receipt_adds", 4, 1}, {"sales_return_adds", 5, 1}, {"shipment_subtracts", 3, -1},
-        {"purchase_return_subtracts", 6, -1}};
+    const QList<std::tuple<const char*, int, int>> kinds = {{"receipt_adds", 4, 1},
+                                                            {"sales_return_adds", 5, 1},
+                                                            {"shipment_subtracts", 3, -1},
+                                                            {"purchase_return_subtracts", 6, -1}};
     QList<std::pair<const char*, Backend>> backends = {{"sqlite", Backend::Sqlite}};
     if (TestDb::postgresAvailable())
         backends.append({"postgres", Backend::Postgres});
@@ -375,13 +416,16 @@ void TestProcedures::updateStock()
     QVERIFY(f.make(backend));
     Connection& con = *f.con;
     // Two lines of the same book add up; the other branch's stock is not touched.
-    QVERIFY(f.document(kind, QStringLiteral("C0"), 1, {{QStringLiteral("B1"), 3}, {QStringLiteral("B2"), 4}, {QStringLiteral("B1"), 2}}));
+    QVERIFY(f.document(
+        kind, QStringLiteral("C0"), 1,
+        {{QStringLiteral("B1"), 3}, {QStringLiteral("B2"), 4}, {QStringLiteral("B1"), 2}}));
 
     const auto post = [&](int eComplete) {
         TransactionGuard tx(con);
         if (!tx.begin())
             return Procedures::UpdateStockResult{};
-        Procedures::UpdateStockResult r = Procedures::UpdateStock(con, eComplete, kind, 1, QStringLiteral("C0"));
+        Procedures::UpdateStockResult r =
+            Procedures::UpdateStock(con, eComplete, kind, 1, QStringLiteral("C0"));
         if (r && !tx.commit())
             r.error = DbError::refused(con.lastErrorText());
         return r;
@@ -402,7 +446,8 @@ void TestProcedures::updateStock()
     QCOMPARE(stock(con, QStringLiteral("B1")), 100 + sign * 5);
 
     // Taking back reverses what was posted, even after the lines were changed.
-    QVERIFY(run(con, QStringLiteral("UPDATE %1 SET Qty = 50 WHERE SArea = 'C0' AND PNo = 1").arg(Schema::docKind(kind)->detail)));
+    QVERIFY(run(con, QStringLiteral("UPDATE %1 SET Qty = 50 WHERE SArea = 'C0' AND PNo = 1")
+                         .arg(Schema::docKind(kind)->detail)));
     r = post(0);
     QVERIFY2(r, qPrintable(r.error.text));
     QVERIFY(r.changed);
@@ -428,14 +473,19 @@ void TestProcedures::updateStockRefusals()
     QVERIFY(f.document(3, QStringLiteral("C0"), 1, {{QStringLiteral("B1"), 3}}));
     QVERIFY(f.document(1, QStringLiteral("C0"), 1, {{QStringLiteral("B1"), 3}}));
 
-    QCOMPARE(Procedures::UpdateStock(con, -1, 3, 1, QStringLiteral("C0")).error.kind, DbError::Kind::Refused); // no transaction
+    QCOMPARE(Procedures::UpdateStock(con, -1, 3, 1, QStringLiteral("C0")).error.kind,
+             DbError::Kind::Refused); // no transaction
     TransactionGuard tx(con);
     QVERIFY(tx.begin());
     for (int kind : {0, 1, 2, 7, 12}) // no stock in these kinds
-        QCOMPARE(Procedures::UpdateStock(con, -1, kind, 1, QStringLiteral("C0")).error.kind, DbError::Kind::Refused);
-    QCOMPARE(Procedures::UpdateStock(con, 2, 3, 1, QStringLiteral("C0")).error.kind, DbError::Kind::Refused);
-    QCOMPARE(Procedures::UpdateStock(con, -1, 3, 99, QStringLiteral("C0")).error.kind, DbError::Kind::Refused);
-    QCOMPARE(Procedures::UpdateStock(con, -1, 3, 1, QStringLiteral("C0'")).error.kind, DbError::Kind::Refused);
+        QCOMPARE(Procedures::UpdateStock(con, -1, kind, 1, QStringLiteral("C0")).error.kind,
+                 DbError::Kind::Refused);
+    QCOMPARE(Procedures::UpdateStock(con, 2, 3, 1, QStringLiteral("C0")).error.kind,
+             DbError::Kind::Refused);
+    QCOMPARE(Procedures::UpdateStock(con, -1, 3, 99, QStringLiteral("C0")).error.kind,
+             DbError::Kind::Refused);
+    QCOMPARE(Procedures::UpdateStock(con, -1, 3, 1, QStringLiteral("C0'")).error.kind,
+             DbError::Kind::Refused);
     tx.rollback();
     QCOMPARE(stock(con, QStringLiteral("B1")), 100);
 }
@@ -465,21 +515,34 @@ void TestProcedures::updateStockConcurrent()
                     continue;
                 }
                 const DocKindDef* def = Schema::docKind(kind);
-                const Procedures::AutoPNoResult n = Procedures::AutoPNo(*con, QStringLiteral("C0"), kind);
-                const QString partner = kind == 4 ? QStringLiteral("VNo") : QStringLiteral("CustNo");
+                const Procedures::AutoPNoResult n =
+                    Procedures::AutoPNo(*con, QStringLiteral("C0"), kind);
+                const QString partner =
+                    kind == 4 ? QStringLiteral("VNo") : QStringLiteral("CustNo");
                 const QString who = kind == 4 ? QStringLiteral("V1") : QStringLiteral("A1");
-                const QString line = QStringLiteral("INSERT INTO %1 (SArea, PNo, BookNo, Qty, ETime) VALUES ('C0', ?, ?, ?, '10:00:00')").arg(def->detail);
+                const QString line = QStringLiteral("INSERT INTO %1 (SArea, PNo, BookNo, Qty, "
+                                                    "ETime) VALUES ('C0', ?, ?, ?, '10:00:00')")
+                                         .arg(def->detail);
                 // Lines in both book orders: the procedure must lock in one order.
                 const bool reversed = (t + i) % 2 == 1;
-                const bool ok = n
-                                && run(*con, QStringLiteral("INSERT INTO %1 (SArea, PNo, %2) VALUES ('C0', ?, ?)").arg(def->header, partner), {n.pno, who})
-                                && run(*con, line, {n.pno, reversed ? QStringLiteral("B2") : QStringLiteral("B1"), reversed ? q2 : q1})
-                                && run(*con, line, {n.pno, reversed ? QStringLiteral("B1") : QStringLiteral("B2"), reversed ? q1 : q2});
+                const bool ok =
+                    n &&
+                    run(*con,
+                        QStringLiteral("INSERT INTO %1 (SArea, PNo, %2) VALUES ('C0', ?, ?)")
+                            .arg(def->header, partner),
+                        {n.pno, who}) &&
+                    run(*con, line,
+                        {n.pno, reversed ? QStringLiteral("B2") : QStringLiteral("B1"),
+                         reversed ? q2 : q1}) &&
+                    run(*con, line,
+                        {n.pno, reversed ? QStringLiteral("B1") : QStringLiteral("B2"),
+                         reversed ? q1 : q2});
                 if (!ok) {
                     ++failures;
                     continue;
                 }
-                const Procedures::UpdateStockResult r = Procedures::UpdateStock(*con, -1, kind, n.pno, QStringLiteral("C0"));
+                const Procedures::UpdateStockResult r =
+                    Procedures::UpdateStock(*con, -1, kind, n.pno, QStringLiteral("C0"));
                 if (!r) {
                     qWarning("%s", qPrintable(r.error.text));
                     ++failures;
@@ -512,7 +575,8 @@ void TestProcedures::masterDelete()
         const QByteArray what = def->header.toUtf8();
         // Kind 11 rows carry the asking branch; the head office finds them by number alone.
         const QString area = kind == 11 ? QStringLiteral("C1") : QStringLiteral("C0");
-        QVERIFY2(f.document(kind, area, 5, {{QStringLiteral("B1"), 2}, {QStringLiteral("B2"), 1}}), what);
+        QVERIFY2(f.document(kind, area, 5, {{QStringLiteral("B1"), 2}, {QStringLiteral("B2"), 1}}),
+                 what);
         QVERIFY2(f.document(kind, area, 6, {{QStringLiteral("B1"), 1}}), what);
 
         TransactionGuard tx(con);
@@ -520,10 +584,19 @@ void TestProcedures::masterDelete()
         const Procedures::Status r = Procedures::MasterDelete(con, QStringLiteral("C0"), kind, 5);
         QVERIFY2(r, qPrintable(def->header + QLatin1Char(' ') + r.error.text));
         QVERIFY(tx.commit());
-        QVERIFY2(scalar(con, QStringLiteral("SELECT COUNT(*) FROM %1 WHERE PNo = 5").arg(def->header)).toInt() == 0, what);
-        QVERIFY2(scalar(con, QStringLiteral("SELECT COUNT(*) FROM %1 WHERE PNo = 5").arg(def->detail)).toInt() == 0, what);
+        QVERIFY2(
+            scalar(con, QStringLiteral("SELECT COUNT(*) FROM %1 WHERE PNo = 5").arg(def->header))
+                    .toInt() == 0,
+            what);
+        QVERIFY2(
+            scalar(con, QStringLiteral("SELECT COUNT(*) FROM %1 WHERE PNo = 5").arg(def->detail))
+                    .toInt() == 0,
+            what);
         // The other document is untouched.
-        QVERIFY2(scalar(con, QStringLiteral("SELECT COUNT(*) FROM %1 WHERE PNo = 6").arg(def->detail)).toInt() == 1, what);
+        QVERIFY2(
+            scalar(con, QStringLiteral("SELECT COUNT(*) FROM %1 WHERE PNo = 6").arg(def->detail))
+                    .toInt() == 1,
+            what);
     }
 }
 
@@ -533,8 +606,9 @@ void TestProcedures::masterDeleteRefusals()
     Fixture f;
     QVERIFY(f.make(backend));
     Connection& con = *f.con;
-    QVERIFY(f.document(7, QStringLiteral("C0"), 1, {{QStringLiteral("B1"), 2}}, true));  // completed
-    QVERIFY(f.document(11, QStringLiteral("C1"), 2, {{QStringLiteral("B1"), 2}}, true)); // completed head-office inquiry
+    QVERIFY(f.document(7, QStringLiteral("C0"), 1, {{QStringLiteral("B1"), 2}}, true)); // completed
+    QVERIFY(f.document(11, QStringLiteral("C1"), 2, {{QStringLiteral("B1"), 2}},
+                       true)); // completed head-office inquiry
     QVERIFY(f.document(3, QStringLiteral("C0"), 3, {{QStringLiteral("B1"), 2}}));
     {
         // Posted, then reopened behind the procedures' back: its stock is still out.
@@ -544,18 +618,21 @@ void TestProcedures::masterDeleteRefusals()
         QVERIFY(tx.commit());
     }
 
-    const QList<std::pair<int, int>> refused = {{7, 1}, {11, 2}, {3, 3}, {7, 99}, {0, 1}, {12, 1}, {13, 1}};
+    const QList<std::pair<int, int>> refused = {{7, 1}, {11, 2}, {3, 3}, {7, 99},
+                                                {0, 1}, {12, 1}, {13, 1}};
     for (const auto& [kind, pno] : refused) {
         TransactionGuard tx(con);
         QVERIFY(tx.begin());
         const Procedures::Status r = Procedures::MasterDelete(con, QStringLiteral("C0"), kind, pno);
-        QVERIFY2(!r && r.error.kind == DbError::Kind::Refused, qPrintable(QStringLiteral("kind %1 pno %2").arg(kind).arg(pno)));
+        QVERIFY2(!r && r.error.kind == DbError::Kind::Refused,
+                 qPrintable(QStringLiteral("kind %1 pno %2").arg(kind).arg(pno)));
         tx.rollback();
     }
     QCOMPARE(scalar(con, QStringLiteral("SELECT COUNT(*) FROM OrdDetail")).toInt(), 1);
     QCOMPARE(scalar(con, QStringLiteral("SELECT COUNT(*) FROM InqDetail")).toInt(), 1);
     QCOMPARE(scalar(con, QStringLiteral("SELECT COUNT(*) FROM ExportM")).toInt(), 1);
-    QCOMPARE(Procedures::MasterDelete(con, QStringLiteral("C0"), 7, 1).error.kind, DbError::Kind::Refused); // no transaction
+    QCOMPARE(Procedures::MasterDelete(con, QStringLiteral("C0"), 7, 1).error.kind,
+             DbError::Kind::Refused); // no transaction
 }
 
 QTEST_GUILESS_MAIN(TestProcedures)

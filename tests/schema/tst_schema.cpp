@@ -30,7 +30,8 @@ QStringList target(const TestDb& db)
     const QString ini = db.dir() + QStringLiteral("/DBSet.INI");
     QFile file(ini);
     if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        file.write((db.iniLineOne() + QLatin1Char('\n') + db.iniLineTwo() + QLatin1Char('\n')).toUtf8());
+        file.write(
+            (db.iniLineOne() + QLatin1Char('\n') + db.iniLineTwo() + QLatin1Char('\n')).toUtf8());
     return {QStringLiteral("--config"), ini};
 }
 
@@ -89,9 +90,10 @@ QStringList lower(const QStringList& list)
 /// A database of the first version, with rows in every table that version had.
 bool makeVersionOne(const TestDb& db, Connection& con)
 {
-    const QString file = QStringLiteral(HEYU_SCHEMA_FIXTURES) + (db.settings().backend == Backend::Sqlite
-                                                                     ? QStringLiteral("/v1_sqlite.sql")
-                                                                     : QStringLiteral("/v1_postgres.sql"));
+    const QString file =
+        QStringLiteral(HEYU_SCHEMA_FIXTURES) + (db.settings().backend == Backend::Sqlite
+                                                    ? QStringLiteral("/v1_sqlite.sql")
+                                                    : QStringLiteral("/v1_postgres.sql"));
     QFile f(file);
     if (!f.open(QIODevice::ReadOnly))
         return false;
@@ -110,19 +112,27 @@ bool makeVersionOne(const TestDb& db, Connection& con)
         }
     }
     const QStringList rows = {
-        QStringLiteral("INSERT INTO Vendor (VNo, VName, Alliance) VALUES ('C0', '禾嶼', 1), ('C1', '台中', 1), ('V1', '青禾', 0)"),
-        QStringLiteral("INSERT INTO Clases (ClsNo, ClsENm, ClsCNm) VALUES ('LIT', 'Literature', '文學')"),
-        QStringLiteral("INSERT INTO Customer (CustNo, CustName, VIPNo, DiscA) VALUES ('A1', '晨光書店', '886001', 0.7), ('A2', '綠野', '', 1)"),
+        QStringLiteral("INSERT INTO Vendor (VNo, VName, Alliance) VALUES ('C0', '禾嶼', 1), ('C1', "
+                       "'台中', 1), ('V1', '青禾', 0)"),
+        QStringLiteral(
+            "INSERT INTO Clases (ClsNo, ClsENm, ClsCNm) VALUES ('LIT', 'Literature', '文學')"),
+        QStringLiteral("INSERT INTO Customer (CustNo, CustName, VIPNo, DiscA) VALUES ('A1', "
+                       "'晨光書店', '886001', 0.7), ('A2', '綠野', '', 1)"),
         QStringLiteral("INSERT INTO CustClsNo (CustNo, ClsNo) VALUES ('A1', 'LIT')"),
-        QStringLiteral("INSERT INTO Book (BookNo, BookName, VNo, ClsNo, NTPrice, StockC0, SStockC0, LocC0, StockC1) VALUES "
-                       "('B1', '島嶼的風', 'V1', 'LIT', 2274.43, 12, 3, 'A-01', 4), ('B2', '海岸', 'V1', NULL, 10, 0, 0, NULL, 9)"),
+        QStringLiteral("INSERT INTO Book (BookNo, BookName, VNo, ClsNo, NTPrice, StockC0, "
+                       "SStockC0, LocC0, StockC1) VALUES "
+                       "('B1', '島嶼的風', 'V1', 'LIT', 2274.43, 12, 3, 'A-01', 4), ('B2', '海岸', "
+                       "'V1', NULL, 10, 0, 0, NULL, 9)"),
         QStringLiteral("INSERT INTO Forwarder (FNo, FName) VALUES ('F1', 'Agent')"),
         QStringLiteral("INSERT INTO ExRate (ORI_CR, rate) VALUES ('US', 31.5)"),
-        QStringLiteral("INSERT INTO UserPass (UsCode, UsName, SArea, UsPriv, UsHash) VALUES ('ADMIN', '陳', 'C0', '1FFFFF7777771727', 'h')"),
-        QStringLiteral("INSERT INTO LogRec (OPDTime, OPUserC, OPItem, OPKind, OPRemark, SArea) VALUES "
-                       "('2026-01-02 10:00:00', 'ADMIN', '書籍檔管理作業', '新增', 'B1/島嶼的風', 'C0'), "
-                       "('2026-01-02 10:05:00', 'ADMIN', '書籍檔管理作業', '更新', 'B2/海岸', 'C0')"),
-        QStringLiteral("INSERT INTO BRStock (BookNo, SArea, EDate, Qty, UsCode, BRReason) VALUES ('B1', 'C0', '2026-01-03 00:00:00', 2, 'ADMIN', '盤點')"),
+        QStringLiteral("INSERT INTO UserPass (UsCode, UsName, SArea, UsPriv, UsHash) VALUES "
+                       "('ADMIN', '陳', 'C0', '1FFFFF7777771727', 'h')"),
+        QStringLiteral(
+            "INSERT INTO LogRec (OPDTime, OPUserC, OPItem, OPKind, OPRemark, SArea) VALUES "
+            "('2026-01-02 10:00:00', 'ADMIN', '書籍檔管理作業', '新增', 'B1/島嶼的風', 'C0'), "
+            "('2026-01-02 10:05:00', 'ADMIN', '書籍檔管理作業', '更新', 'B2/海岸', 'C0')"),
+        QStringLiteral("INSERT INTO BRStock (BookNo, SArea, EDate, Qty, UsCode, BRReason) VALUES "
+                       "('B1', 'C0', '2026-01-03 00:00:00', 2, 'ADMIN', '盤點')"),
     };
     for (const QString& sql : rows) {
         if (!q.exec(sql)) {
@@ -133,10 +143,11 @@ bool makeVersionOne(const TestDb& db, Connection& con)
     return tx.commit();
 }
 
-const QStringList VersionOneTables = {
-    QStringLiteral("Customer"), QStringLiteral("CustClsNo"), QStringLiteral("Vendor"), QStringLiteral("Book"),
-    QStringLiteral("Forwarder"), QStringLiteral("Clases"), QStringLiteral("ExRate"), QStringLiteral("UserPass"),
-    QStringLiteral("LogRec"), QStringLiteral("BRStock")};
+const QStringList VersionOneTables = {QStringLiteral("Customer"),  QStringLiteral("CustClsNo"),
+                                      QStringLiteral("Vendor"),    QStringLiteral("Book"),
+                                      QStringLiteral("Forwarder"), QStringLiteral("Clases"),
+                                      QStringLiteral("ExRate"),    QStringLiteral("UserPass"),
+                                      QStringLiteral("LogRec"),    QStringLiteral("BRStock")};
 
 } // namespace
 
@@ -190,13 +201,25 @@ void TestSchema::initCreatesEverything()
     const QMap<QString, QStringList> viewColumns = {
         {QStringLiteral("SumQuoteDetail"), {"sarea", "pno", "sumqty", "sumprice"}},
         {QStringLiteral("SumExpDetail"), {"sarea", "pno", "sumqty", "sumprice"}},
-        {QStringLiteral("OrdYetExp"), {"pno", "sarea", "custno", "custname", "edate", "bookno", "sumqty", "surqty"}},
-        {QStringLiteral("BuyYetImp"), {"pno", "sarea", "vno", "vname", "edate", "bookno", "sumqty", "surqty", "predate"}},
-        {QStringLiteral("BuyYetImpCust"), {"pno", "sarea", "vno", "vname", "edate", "bookno", "sumqty", "surqty", "predate", "custno"}},
-        {QStringLiteral("ImpComView"), {"sarea", "ukind", "pno", "edate", "ano", "aname", "atel", "aadd", "sumqty", "ntprice", "ori_cr"}},
-        {QStringLiteral("ExpComView"), {"sarea", "ukind", "pno", "edate", "ano", "aname", "atel", "aadd", "sumqty", "ntprice", "ori_cr"}},
-        {QStringLiteral("BuyComView"), {"sarea", "ukind", "pno", "edate", "ano", "aname", "atel", "aadd", "carea", "sumqty", "ntprice", "ori_cr"}},
-        {QStringLiteral("ImpComView2"), {"sarea", "ukind", "pno", "edate", "invoice", "ano", "aname", "atel", "aadd", "ori_cr", "sumqty", "ntprice", "sumprice"}},
+        {QStringLiteral("OrdYetExp"),
+         {"pno", "sarea", "custno", "custname", "edate", "bookno", "sumqty", "surqty"}},
+        {QStringLiteral("BuyYetImp"),
+         {"pno", "sarea", "vno", "vname", "edate", "bookno", "sumqty", "surqty", "predate"}},
+        {QStringLiteral("BuyYetImpCust"),
+         {"pno", "sarea", "vno", "vname", "edate", "bookno", "sumqty", "surqty", "predate",
+          "custno"}},
+        {QStringLiteral("ImpComView"),
+         {"sarea", "ukind", "pno", "edate", "ano", "aname", "atel", "aadd", "sumqty", "ntprice",
+          "ori_cr"}},
+        {QStringLiteral("ExpComView"),
+         {"sarea", "ukind", "pno", "edate", "ano", "aname", "atel", "aadd", "sumqty", "ntprice",
+          "ori_cr"}},
+        {QStringLiteral("BuyComView"),
+         {"sarea", "ukind", "pno", "edate", "ano", "aname", "atel", "aadd", "carea", "sumqty",
+          "ntprice", "ori_cr"}},
+        {QStringLiteral("ImpComView2"),
+         {"sarea", "ukind", "pno", "edate", "invoice", "ano", "aname", "atel", "aadd", "ori_cr",
+          "sumqty", "ntprice", "sumprice"}},
         {QStringLiteral("ImpORIComView"), {"sarea", "ukind", "pno", "ano", "ori_cr", "sumprice"}},
         {QStringLiteral("ExpORIComView"), {"sarea", "ukind", "pno", "ano", "ori_cr", "sumprice"}},
         {QStringLiteral("BuyORIComView"), {"sarea", "ukind", "pno", "ano", "ori_cr", "sumprice"}},
@@ -242,8 +265,11 @@ void TestSchema::totals()
     QVERIFY(db);
     QVERIFY(db->createSchema());
     std::unique_ptr<Connection> con = openConnection(*db);
-    QVERIFY(exec(*con, QStringLiteral("INSERT INTO Vendor (VNo, VName) VALUES ('V1', 'S')")).isActive());
-    QVERIFY(exec(*con, QStringLiteral("INSERT INTO Book (BookNo, VNo) VALUES ('B1', 'V1'), ('B2', 'V1')")).isActive());
+    QVERIFY(exec(*con, QStringLiteral("INSERT INTO Vendor (VNo, VName) VALUES ('V1', 'S')"))
+                .isActive());
+    QVERIFY(exec(*con,
+                 QStringLiteral("INSERT INTO Book (BookNo, VNo) VALUES ('B1', 'V1'), ('B2', 'V1')"))
+                .isActive());
 
     struct Case
     {
@@ -260,32 +286,46 @@ void TestSchema::totals()
     int pno = 0;
     for (const Case& c : cases) {
         ++pno;
-        for (const QString& head : {QStringLiteral("ImportM"), QStringLiteral("Quote"), QStringLiteral("ExportM")})
-            QVERIFY(exec(*con, QStringLiteral("INSERT INTO %1 (SArea, PNo) VALUES ('C0', ?)").arg(head), {pno}).isActive());
+        for (const QString& head :
+             {QStringLiteral("ImportM"), QStringLiteral("Quote"), QStringLiteral("ExportM")})
+            QVERIFY(exec(*con,
+                         QStringLiteral("INSERT INTO %1 (SArea, PNo) VALUES ('C0', ?)").arg(head),
+                         {pno})
+                        .isActive());
         int qty = 0;
         for (const auto& [unSum, rate] : c.lines) {
             ++qty;
-            for (const QString& lines : {QStringLiteral("ImpDetail"), QStringLiteral("QuoteDetail"), QStringLiteral("ExpDetail")}) {
-                QSqlQuery q = exec(*con, QStringLiteral("INSERT INTO %1 (SArea, PNo, BookNo, Price, Qty, Disc, ORI_CR, rate, UnSum, ETime) "
-                                                        "VALUES ('C0', ?, 'B1', ?, 1, 1, 'X', ?, ?, '10:00:00')").arg(lines),
-                                   {pno, unSum, rate, unSum});
+            for (const QString& lines : {QStringLiteral("ImpDetail"), QStringLiteral("QuoteDetail"),
+                                         QStringLiteral("ExpDetail")}) {
+                QSqlQuery q =
+                    exec(*con,
+                         QStringLiteral("INSERT INTO %1 (SArea, PNo, BookNo, Price, Qty, Disc, "
+                                        "ORI_CR, rate, UnSum, ETime) "
+                                        "VALUES ('C0', ?, 'B1', ?, 1, 1, 'X', ?, ?, '10:00:00')")
+                             .arg(lines),
+                         {pno, unSum, rate, unSum});
                 QVERIFY2(q.isActive(), c.name);
             }
         }
-        const QString totalQuery = QStringLiteral("Select SArea,PNo,SUM(qty) AS SumQty, SUM(Round(UnSum*rate,0)) AS SumPrice\r\n"
-                                                  "from ImpDetail\r\nwhere SArea=? and PNO=?\r\nGroup by SArea,PNo\r\n");
-        for (const QString& sql : {totalQuery, QStringLiteral("select * from SumQuoteDetail\r\nwhere SArea=? and PNo=?"),
-                                   QStringLiteral("Select * from SumExpDetail\r\nwhere SArea=? and PNO=?")}) {
+        const QString totalQuery = QStringLiteral(
+            "Select SArea,PNo,SUM(qty) AS SumQty, SUM(Round(UnSum*rate,0)) AS SumPrice\r\n"
+            "from ImpDetail\r\nwhere SArea=? and PNO=?\r\nGroup by SArea,PNo\r\n");
+        for (const QString& sql :
+             {totalQuery, QStringLiteral("select * from SumQuoteDetail\r\nwhere SArea=? and PNo=?"),
+              QStringLiteral("Select * from SumExpDetail\r\nwhere SArea=? and PNO=?")}) {
             QSqlQuery q = exec(*con, sql, {QStringLiteral("C0"), pno});
             QVERIFY2(q.next(), c.name);
             QCOMPARE(q.value(QStringLiteral("SumQty")).toInt(), qty);
             QVERIFY2(qRound64(q.value(QStringLiteral("SumPrice")).toDouble()) == c.sumPrice,
-                     qPrintable(QStringLiteral("%1: %2").arg(QLatin1String(c.name), q.value(QStringLiteral("SumPrice")).toString())));
+                     qPrintable(QStringLiteral("%1: %2").arg(
+                         QLatin1String(c.name), q.value(QStringLiteral("SumPrice")).toString())));
         }
     }
     // A document without lines has no total row.
-    QVERIFY(exec(*con, QStringLiteral("INSERT INTO Quote (SArea, PNo) VALUES ('C0', 99)")).isActive());
-    QVERIFY(!exec(*con, QStringLiteral("select * from SumQuoteDetail where SArea='C0' and PNo=99")).next());
+    QVERIFY(
+        exec(*con, QStringLiteral("INSERT INTO Quote (SArea, PNo) VALUES ('C0', 99)")).isActive());
+    QVERIFY(!exec(*con, QStringLiteral("select * from SumQuoteDetail where SArea='C0' and PNo=99"))
+                 .next());
 }
 
 void TestSchema::refusedValues()
@@ -306,28 +346,82 @@ void TestSchema::refusedValues()
         QVariantList values;
         bool duplicate;
     };
-    const QString line = QStringLiteral("INSERT INTO OrdDetail (SArea, PNo, BookNo, Qty, Disc) VALUES ('C0', 1, ?, 1, ?)");
+    const QString line = QStringLiteral(
+        "INSERT INTO OrdDetail (SArea, PNo, BookNo, Qty, Disc) VALUES ('C0', 1, ?, 1, ?)");
     const QList<Case> cases = {
-        {"text_too_long", "Customer", "INSERT INTO Customer (CustNo, CustName) VALUES ('Z1', ?)", {QString(71, QChar(u'名'))}, false},
-        {"key_too_long", "Customer", "INSERT INTO Customer (CustNo) VALUES ('ABCDEFGHIJK')", {}, false},
+        {"text_too_long",
+         "Customer",
+         "INSERT INTO Customer (CustNo, CustName) VALUES ('Z1', ?)",
+         {QString(71, QChar(u'名'))},
+         false},
+        {"key_too_long",
+         "Customer",
+         "INSERT INTO Customer (CustNo) VALUES ('ABCDEFGHIJK')",
+         {},
+         false},
         {"missing_key", "Customer", "INSERT INTO Customer (CustName) VALUES ('nobody')", {}, false},
         {"empty_key", "Customer", "INSERT INTO Customer (CustNo) VALUES ('')", {}, false},
-        {"price_not_a_number", "Book", "INSERT INTO Book (BookNo, NTPrice) VALUES ('Z1', ?)", {QStringLiteral("abc")}, false},
-        {"year_not_a_number", "Book", "INSERT INTO Book (BookNo, PubYear) VALUES ('Z1', ?)", {QStringLiteral("x")}, false},
-        {"price_too_large", "Book", "INSERT INTO Book (BookNo, NTPrice) VALUES ('Z1', ?)", {1000000}, false},
-        {"date_not_a_date", "Customer", "INSERT INTO Customer (CustNo, MDate) VALUES ('Z1', ?)", {QStringLiteral("someday")}, false},
-        {"unknown_customer", "OrderM", "INSERT INTO OrderM (SArea, PNo, CustNo) VALUES ('C0', 900, 'NOBODY')", {}, false},
+        {"price_not_a_number",
+         "Book",
+         "INSERT INTO Book (BookNo, NTPrice) VALUES ('Z1', ?)",
+         {QStringLiteral("abc")},
+         false},
+        {"year_not_a_number",
+         "Book",
+         "INSERT INTO Book (BookNo, PubYear) VALUES ('Z1', ?)",
+         {QStringLiteral("x")},
+         false},
+        {"price_too_large",
+         "Book",
+         "INSERT INTO Book (BookNo, NTPrice) VALUES ('Z1', ?)",
+         {1000000},
+         false},
+        {"date_not_a_date",
+         "Customer",
+         "INSERT INTO Customer (CustNo, MDate) VALUES ('Z1', ?)",
+         {QStringLiteral("someday")},
+         false},
+        {"unknown_customer",
+         "OrderM",
+         "INSERT INTO OrderM (SArea, PNo, CustNo) VALUES ('C0', 900, 'NOBODY')",
+         {},
+         false},
         {"unknown_book", "OrdDetail", line, {QStringLiteral("NOBOOK"), 1}, false},
         {"discount_above_one", "OrdDetail", line, {QStringLiteral("HY0001"), 1.5}, false},
-        {"duplicate_customer", "Customer", "INSERT INTO Customer (CustNo) VALUES ('A0001')", {}, true},
-        {"duplicate_vip_card", "Customer", "INSERT INTO Customer (CustNo, VIPNo) VALUES ('Z1', '8860000000017')", {}, true},
-        {"duplicate_document", "Quote", "INSERT INTO Quote (SArea, PNo) VALUES ('C0', 1)", {}, true},
-        {"duplicate_counter_day", "CounterM", "INSERT INTO CounterM (SArea, PNo, EDate) VALUES ('C0', 77, ?)", {day}, true},
-        {"duplicate_class_link", "CustClsNo", "INSERT INTO CustClsNo (CustNo, ClsNo) VALUES ('A0002', 'LIT')", {}, true},
-        {"duplicate_user_other_case", "UserPass", "INSERT INTO UserPass (UsCode) VALUES ('admin')", {}, true},
+        {"duplicate_customer",
+         "Customer",
+         "INSERT INTO Customer (CustNo) VALUES ('A0001')",
+         {},
+         true},
+        {"duplicate_vip_card",
+         "Customer",
+         "INSERT INTO Customer (CustNo, VIPNo) VALUES ('Z1', '8860000000017')",
+         {},
+         true},
+        {"duplicate_document",
+         "Quote",
+         "INSERT INTO Quote (SArea, PNo) VALUES ('C0', 1)",
+         {},
+         true},
+        {"duplicate_counter_day",
+         "CounterM",
+         "INSERT INTO CounterM (SArea, PNo, EDate) VALUES ('C0', 77, ?)",
+         {day},
+         true},
+        {"duplicate_class_link",
+         "CustClsNo",
+         "INSERT INTO CustClsNo (CustNo, ClsNo) VALUES ('A0002', 'LIT')",
+         {},
+         true},
+        {"duplicate_user_other_case",
+         "UserPass",
+         "INSERT INTO UserPass (UsCode) VALUES ('admin')",
+         {},
+         true},
     };
     for (const Case& c : cases) {
-        const int before = scalar(*con, QStringLiteral("SELECT COUNT(*) FROM %1").arg(c.table)).toInt();
+        const int before =
+            scalar(*con, QStringLiteral("SELECT COUNT(*) FROM %1").arg(c.table)).toInt();
         TransactionGuard tx(*con);
         QVERIFY(tx.begin());
         QSqlQuery q(con->database());
@@ -336,10 +430,14 @@ void TestSchema::refusedValues()
             q.addBindValue(v);
         QVERIFY2(!q.exec(), c.name);
         const DbError e = DbError::from(q.lastError());
-        QVERIFY2(e.isDuplicate() == c.duplicate, qPrintable(QStringLiteral("%1: %2 %3").arg(QLatin1String(c.name), e.nativeCode, e.text)));
+        QVERIFY2(e.isDuplicate() == c.duplicate,
+                 qPrintable(
+                     QStringLiteral("%1: %2 %3").arg(QLatin1String(c.name), e.nativeCode, e.text)));
         QVERIFY2(!e.nativeCode.isEmpty() && !e.text.isEmpty(), c.name);
         tx.rollback();
-        QVERIFY2(scalar(*con, QStringLiteral("SELECT COUNT(*) FROM %1").arg(c.table)).toInt() == before, c.name);
+        QVERIFY2(scalar(*con, QStringLiteral("SELECT COUNT(*) FROM %1").arg(c.table)).toInt() ==
+                     before,
+                 c.name);
     }
 }
 
@@ -362,26 +460,32 @@ void TestSchema::references()
 
     // A change of number follows into every row that names it.
     const int orders = count(QStringLiteral("SELECT COUNT(*) FROM OrderM WHERE CustNo = 'A0002'"));
-    const int links = count(QStringLiteral("SELECT COUNT(*) FROM CustClsNo WHERE CustNo = 'A0002'"));
+    const int links =
+        count(QStringLiteral("SELECT COUNT(*) FROM CustClsNo WHERE CustNo = 'A0002'"));
     QVERIFY(orders > 0 && links > 0);
     QVERIFY(change(QStringLiteral("UPDATE Customer SET CustNo = 'A0902' WHERE CustNo = 'A0002'")));
     QCOMPARE(count(QStringLiteral("SELECT COUNT(*) FROM OrderM WHERE CustNo = 'A0902'")), orders);
     QCOMPARE(count(QStringLiteral("SELECT COUNT(*) FROM CustClsNo WHERE CustNo = 'A0902'")), links);
     QCOMPARE(count(QStringLiteral("SELECT COUNT(*) FROM OrderM WHERE CustNo = 'A0002'")), 0);
 
-    const int lines = count(QStringLiteral("SELECT COUNT(*) FROM ExpDetail WHERE BookNo = 'HY0001'"));
-    const int posted = count(QStringLiteral("SELECT COUNT(*) FROM StockPostLine WHERE BookNo = 'HY0001'"));
+    const int lines =
+        count(QStringLiteral("SELECT COUNT(*) FROM ExpDetail WHERE BookNo = 'HY0001'"));
+    const int posted =
+        count(QStringLiteral("SELECT COUNT(*) FROM StockPostLine WHERE BookNo = 'HY0001'"));
     QVERIFY(lines > 0 && posted > 0);
     QVERIFY(change(QStringLiteral("UPDATE Book SET BookNo = 'HY9001' WHERE BookNo = 'HY0001'")));
-    QCOMPARE(count(QStringLiteral("SELECT COUNT(*) FROM ExpDetail WHERE BookNo = 'HY9001'")), lines);
-    QCOMPARE(count(QStringLiteral("SELECT COUNT(*) FROM StockPostLine WHERE BookNo = 'HY9001'")), posted);
+    QCOMPARE(count(QStringLiteral("SELECT COUNT(*) FROM ExpDetail WHERE BookNo = 'HY9001'")),
+             lines);
+    QCOMPARE(count(QStringLiteral("SELECT COUNT(*) FROM StockPostLine WHERE BookNo = 'HY9001'")),
+             posted);
     QVERIFY(change(QStringLiteral("UPDATE Clases SET ClsNo = 'LT' WHERE ClsNo = 'LIT'")));
     QCOMPARE(count(QStringLiteral("SELECT COUNT(*) FROM Book WHERE ClsNo = 'LT'")), 2);
 
     // Deleting a row that is still named is refused and changes nothing.
-    for (const char* sql : {"DELETE FROM Customer WHERE CustNo = 'A0902'", "DELETE FROM Book WHERE BookNo = 'QH0102'",
-                            "DELETE FROM Clases WHERE ClsNo = 'LT'", "DELETE FROM Vendor WHERE VNo = 'V101'",
-                            "DELETE FROM Forwarder WHERE FNo = 'none'"}) {
+    for (const char* sql :
+         {"DELETE FROM Customer WHERE CustNo = 'A0902'", "DELETE FROM Book WHERE BookNo = 'QH0102'",
+          "DELETE FROM Clases WHERE ClsNo = 'LT'", "DELETE FROM Vendor WHERE VNo = 'V101'",
+          "DELETE FROM Forwarder WHERE FNo = 'none'"}) {
         const QString statement = QString::fromLatin1(sql);
         const QString table = statement.section(QLatin1Char(' '), 2, 2);
         const int before = count(QStringLiteral("SELECT COUNT(*) FROM %1").arg(table));
@@ -409,15 +513,21 @@ void TestSchema::outstandingViews()
     // One book on two lines of an order, shipped in two shipments: each quantity counts once.
     const QStringList setup = {
         QStringLiteral("INSERT INTO OrderM (SArea, PNo, CustNo) VALUES ('C0', 50, 'A0001')"),
-        QStringLiteral("INSERT INTO OrdDetail (SArea, PNo, BookNo, Qty) VALUES ('C0', 50, 'HY0002', 3), ('C0', 50, 'HY0002', 2), ('C0', 50, 'HW0202', 1)"),
-        QStringLiteral("INSERT INTO ExportM (SArea, PNo, CustNo, SOrdNo) VALUES ('C0', 50, 'A0001', 50), ('C0', 51, 'A0001', 50)"),
-        QStringLiteral("INSERT INTO ExpDetail (SArea, PNo, BookNo, Qty) VALUES ('C0', 50, 'HY0002', 1), ('C0', 51, 'HY0002', 1), ('C0', 51, 'HW0202', 1)"),
+        QStringLiteral("INSERT INTO OrdDetail (SArea, PNo, BookNo, Qty) VALUES ('C0', 50, "
+                       "'HY0002', 3), ('C0', 50, 'HY0002', 2), ('C0', 50, 'HW0202', 1)"),
+        QStringLiteral("INSERT INTO ExportM (SArea, PNo, CustNo, SOrdNo) VALUES ('C0', 50, "
+                       "'A0001', 50), ('C0', 51, 'A0001', 50)"),
+        QStringLiteral("INSERT INTO ExpDetail (SArea, PNo, BookNo, Qty) VALUES ('C0', 50, "
+                       "'HY0002', 1), ('C0', 51, 'HY0002', 1), ('C0', 51, 'HW0202', 1)"),
         // The same number at another branch is another order.
-        QStringLiteral("INSERT INTO ExportM (SArea, PNo, CustNo, SOrdNo) VALUES ('C1', 50, 'A0001', 50)"),
-        QStringLiteral("INSERT INTO ExpDetail (SArea, PNo, BookNo, Qty) VALUES ('C1', 50, 'HY0002', 4)"),
+        QStringLiteral(
+            "INSERT INTO ExportM (SArea, PNo, CustNo, SOrdNo) VALUES ('C1', 50, 'A0001', 50)"),
+        QStringLiteral(
+            "INSERT INTO ExpDetail (SArea, PNo, BookNo, Qty) VALUES ('C1', 50, 'HY0002', 4)"),
         // A purchase not to be followed up is not outstanding.
         QStringLiteral("INSERT INTO BuyM (SArea, PNo, VNO, YetFlag) VALUES ('C0', 50, 'V001', 1)"),
-        QStringLiteral("INSERT INTO BuyDetail (SArea, PNo, BookNo, Qty) VALUES ('C0', 50, 'QH0101', 9)"),
+        QStringLiteral(
+            "INSERT INTO BuyDetail (SArea, PNo, BookNo, Qty) VALUES ('C0', 50, 'QH0101', 9)"),
     };
     for (const QString& sql : setup)
         QVERIFY(exec(*con, sql).isActive());
@@ -426,20 +536,28 @@ void TestSchema::outstandingViews()
         QStringList out;
         QSqlQuery q = exec(*con, sql);
         while (q.next())
-            out << QStringList{q.value(0).toString(), q.value(1).toString(), q.value(2).toString(), q.value(3).toString()}.join(QLatin1Char('/'));
+            out << QStringList{q.value(0).toString(), q.value(1).toString(), q.value(2).toString(),
+                               q.value(3).toString()}
+                       .join(QLatin1Char('/'));
         return out;
     };
-    QCOMPARE(rows(QStringLiteral("SELECT PNo, BookNo, SumQty, SurQty FROM OrdYetExp WHERE SArea = 'C0' ORDER BY PNo, BookNo")),
+    QCOMPARE(rows(QStringLiteral("SELECT PNo, BookNo, SumQty, SurQty FROM OrdYetExp WHERE SArea = "
+                                 "'C0' ORDER BY PNo, BookNo")),
              (QStringList{"1/HY0001/10/6", "1/QH0101/5/5", "50/HY0002/5/3"}));
-    QCOMPARE(rows(QStringLiteral("SELECT PNo, BookNo, SumQty, SurQty FROM BuyYetImp WHERE SArea = 'C0' ORDER BY PNo, BookNo")),
+    QCOMPARE(rows(QStringLiteral("SELECT PNo, BookNo, SumQty, SurQty FROM BuyYetImp WHERE SArea = "
+                                 "'C0' ORDER BY PNo, BookNo")),
              (QStringList{"1/HA1001/5/5"}));
-    QCOMPARE(rows(QStringLiteral("SELECT PNo, BookNo, SurQty, CustNo FROM BuyYetImpCust WHERE SArea = 'C0' AND CustNo = 'A0001'")),
+    QCOMPARE(rows(QStringLiteral("SELECT PNo, BookNo, SurQty, CustNo FROM BuyYetImpCust WHERE "
+                                 "SArea = 'C0' AND CustNo = 'A0001'")),
              (QStringList{"1/HA1001/5/A0001"}));
 
     // The list window's query, whose first and sixth columns go into the change log.
-    QSqlQuery q = exec(*con, QStringLiteral("Select OrdYetExp.*,Book.BookName,Book.Author,Book.StockC0 as Stocks,Book.SStockC0 as SafeStock "
-                                            "from OrdYetExp Left outer join Book on (OrdYetExp.Bookno=Book.Bookno) "
-                                            "where (OrdYetExp.SArea='C0') and OrdYetExp.PNO = 50 order by OrdYetExp.PNo"));
+    QSqlQuery q = exec(
+        *con, QStringLiteral(
+                  "Select OrdYetExp.*,Book.BookName,Book.Author,Book.StockC0 as "
+                  "Stocks,Book.SStockC0 as SafeStock "
+                  "from OrdYetExp Left outer join Book on (OrdYetExp.Bookno=Book.Bookno) "
+                  "where (OrdYetExp.SArea='C0') and OrdYetExp.PNO = 50 order by OrdYetExp.PNo"));
     QVERIFY(q.next());
     QCOMPARE(q.record().fieldName(0).toLower(), QStringLiteral("pno"));
     QCOMPARE(q.record().fieldName(5).toLower(), QStringLiteral("bookno"));
@@ -469,7 +587,8 @@ void TestSchema::reconciliationViews()
     const auto money = [](const QStringList& list) {
         QStringList out; // 896.0 on SQLite is 896 on PostgreSQL
         for (QString s : list)
-            out << s.replace(QStringLiteral(".0/"), QStringLiteral("/")).remove(QRegularExpression(QStringLiteral("\\.0$")));
+            out << s.replace(QStringLiteral(".0/"), QStringLiteral("/"))
+                       .remove(QRegularExpression(QStringLiteral("\\.0$")));
         return out;
     };
     const auto sorted = [](QStringList list) {
@@ -477,22 +596,32 @@ void TestSchema::reconciliationViews()
         return list;
     };
     // Completed receipts and returns only; the return counts against the supplier.
-    QCOMPARE(money(rows(QStringLiteral("SELECT UKind, PNo, aNo, aName, SumQty, NTPrice FROM ImpComView WHERE SArea = 'C0'"))),
-             sorted(QStringList{"進貨/1/V101/Harbor Academic Press/10/6818", "退出/1/V001/青禾出版社/-1/-720"}));
-    QCOMPARE(money(rows(QStringLiteral("Select Ori_cr,Sum(sumprice) as SumPrice from ImpORIComView where SArea='C0' and aNo='V101' group by SArea,aNo,Ori_cr"))),
-             sorted(QStringList{"GBP/165"}));
-    QCOMPARE(money(rows(QStringLiteral("SELECT PNo, Invoice, ori_cr, NTPrice FROM ImpComView2 WHERE SArea = 'C1'"))),
+    QCOMPARE(
+        money(rows(QStringLiteral(
+            "SELECT UKind, PNo, aNo, aName, SumQty, NTPrice FROM ImpComView WHERE SArea = 'C0'"))),
+        sorted(QStringList{"進貨/1/V101/Harbor Academic Press/10/6818",
+                           "退出/1/V001/青禾出版社/-1/-720"}));
+    QCOMPARE(
+        money(rows(QStringLiteral("Select Ori_cr,Sum(sumprice) as SumPrice from ImpORIComView "
+                                  "where SArea='C0' and aNo='V101' group by SArea,aNo,Ori_cr"))),
+        sorted(QStringList{"GBP/165"}));
+    QCOMPARE(money(rows(QStringLiteral(
+                 "SELECT PNo, Invoice, ori_cr, NTPrice FROM ImpComView2 WHERE SArea = 'C1'"))),
              sorted(QStringList{"1//NT/972"}));
     // Purchases count open or not, with their area.
-    QCOMPARE(money(rows(QStringLiteral("SELECT PNo, aNo, CArea, SumQty, NTPrice FROM BuyComView WHERE SArea = 'C0'"))),
+    QCOMPARE(money(rows(QStringLiteral(
+                 "SELECT PNo, aNo, CArea, SumQty, NTPrice FROM BuyComView WHERE SArea = 'C0'"))),
              sorted(QStringList{"1/V101/1/15/13630", "2/V001/0/3/2160"}));
-    QCOMPARE(money(rows(QStringLiteral("SELECT PNo, Ori_cr, Round(sumprice, 2) FROM BuyORIComView WHERE SArea = 'C0' AND aNo = 'V101'"))),
+    QCOMPARE(money(rows(QStringLiteral("SELECT PNo, Ori_cr, Round(sumprice, 2) FROM BuyORIComView "
+                                       "WHERE SArea = 'C0' AND aNo = 'V101'"))),
              sorted(QStringList{"1/GBP/329.85"}));
     // Shipments and returns once completed; a counter day per customer served.
-    QCOMPARE(money(rows(QStringLiteral("SELECT UKind, PNo, aNo, SumQty, NTPrice FROM ExpComView WHERE SArea = 'C0'"))),
-             sorted(QStringList{"出貨/1/A0002/4/896", "出貨/2/A0003/20/4250", "櫃台/1/A0004/1/360", "櫃台/1/Guest/2/450",
-                          "退回/1/A0002/-1/-224"}));
-    QCOMPARE(money(rows(QStringLiteral("SELECT aNo, Ori_cr, sumprice FROM ExpORIComView WHERE SArea = 'C0' AND UKind = '退回'"))),
+    QCOMPARE(money(rows(QStringLiteral(
+                 "SELECT UKind, PNo, aNo, SumQty, NTPrice FROM ExpComView WHERE SArea = 'C0'"))),
+             sorted(QStringList{"出貨/1/A0002/4/896", "出貨/2/A0003/20/4250", "櫃台/1/A0004/1/360",
+                                "櫃台/1/Guest/2/450", "退回/1/A0002/-1/-224"}));
+    QCOMPARE(money(rows(QStringLiteral("SELECT aNo, Ori_cr, sumprice FROM ExpORIComView WHERE "
+                                       "SArea = 'C0' AND UKind = '退回'"))),
              sorted(QStringList{"A0002/NT/-224"}));
 }
 
@@ -508,30 +637,52 @@ void TestSchema::addBranch()
     const int books = scalar(*con, QStringLiteral("SELECT COUNT(*) FROM Book")).toInt();
 
     for (int run = 0; run < 2; ++run) {
-        const AdminRun r = admin(QStringList{QStringLiteral("add-branch"), QStringLiteral("C3"), QStringLiteral("禾嶼圖書台南分公司")} << where);
+        const AdminRun r = admin(QStringList{QStringLiteral("add-branch"), QStringLiteral("C3"),
+                                             QStringLiteral("禾嶼圖書台南分公司")}
+                                 << where);
         QVERIFY2(r.status == 0, qPrintable(r.err));
-        QVERIFY2(r.out.contains(run == 0 ? QStringLiteral("added") : QStringLiteral("already present")), qPrintable(r.out));
+        QVERIFY2(
+            r.out.contains(run == 0 ? QStringLiteral("added") : QStringLiteral("already present")),
+            qPrintable(r.out));
     }
     con->close(); // see the new columns
-    QCOMPARE(scalar(*con, QStringLiteral("SELECT COUNT(*) FROM Vendor WHERE VNo = 'C3' AND Alliance = 1")).toInt(), 1);
-    QCOMPARE(scalar(*con, QStringLiteral("SELECT VName FROM Vendor WHERE VNo = 'C3'")).toString(), QStringLiteral("禾嶼圖書台南分公司"));
-    QCOMPARE(scalar(*con, QStringLiteral("SELECT COUNT(*) FROM Book WHERE StockC3 = 0 AND SStockC3 = 0 AND LocC3 IS NULL")).toInt(), books);
-    QCOMPARE(scalar(*con, QStringLiteral("SELECT StockC0 FROM Book WHERE BookNo = 'HY0001'")).toInt(), 117);
+    QCOMPARE(scalar(*con,
+                    QStringLiteral("SELECT COUNT(*) FROM Vendor WHERE VNo = 'C3' AND Alliance = 1"))
+                 .toInt(),
+             1);
+    QCOMPARE(scalar(*con, QStringLiteral("SELECT VName FROM Vendor WHERE VNo = 'C3'")).toString(),
+             QStringLiteral("禾嶼圖書台南分公司"));
+    QCOMPARE(
+        scalar(
+            *con,
+            QStringLiteral(
+                "SELECT COUNT(*) FROM Book WHERE StockC3 = 0 AND SStockC3 = 0 AND LocC3 IS NULL"))
+            .toInt(),
+        books);
+    QCOMPARE(
+        scalar(*con, QStringLiteral("SELECT StockC0 FROM Book WHERE BookNo = 'HY0001'")).toInt(),
+        117);
     QCOMPARE(Schema::branchCodesInDatabase(*con), (QStringList{"C0", "C1", "C2", "C3"}));
-    const Procedures::RowsResult book = Procedures::CheckBook(*con, QStringLiteral("C3"), QStringLiteral("BookNo"), QStringLiteral("HY0001"));
+    const Procedures::RowsResult book = Procedures::CheckBook(
+        *con, QStringLiteral("C3"), QStringLiteral("BookNo"), QStringLiteral("HY0001"));
     QVERIFY2(book, qPrintable(book.error.text));
     QCOMPARE(book.rows.value(0, QStringLiteral("Stocks")).toInt(), 0);
 
     // Codes that could not be column names, or are longer than a branch number, are refused.
     for (const char* code : {"C-3", "C12345678901", "C4;DROP", "台南", ""}) {
-        const AdminRun r = admin(QStringList{QStringLiteral("add-branch"), QString::fromUtf8(code), QStringLiteral("x")} << where);
+        const AdminRun r = admin(
+            QStringList{QStringLiteral("add-branch"), QString::fromUtf8(code), QStringLiteral("x")}
+            << where);
         QVERIFY2(r.status != 0 && r.err.contains(QStringLiteral("invalid branch code")), code);
     }
     // A name too long for the Vendor row leaves neither the row nor the columns behind.
-    const AdminRun tooLong = admin(QStringList{QStringLiteral("add-branch"), QStringLiteral("C5"), QString(41, QLatin1Char('n'))} << where);
+    const AdminRun tooLong = admin(QStringList{QStringLiteral("add-branch"), QStringLiteral("C5"),
+                                               QString(41, QLatin1Char('n'))}
+                                   << where);
     QVERIFY(tooLong.status != 0);
     con->close();
-    QCOMPARE(scalar(*con, QStringLiteral("SELECT COUNT(*) FROM Vendor WHERE VNo = 'C5'")).toInt(), 0);
+    QCOMPARE(scalar(*con, QStringLiteral("SELECT COUNT(*) FROM Vendor WHERE VNo = 'C5'")).toInt(),
+             0);
     QVERIFY(!Schema::branchCodesInDatabase(*con).contains(QStringLiteral("C5")));
 }
 
@@ -551,24 +702,32 @@ void TestSchema::upgrade()
     const QStringList where = target(*db);
     AdminRun r = admin(QStringList{QStringLiteral("upgrade")} << where);
     QVERIFY2(r.status == 0, qPrintable(r.err));
-    QVERIFY2(r.out.contains(QStringLiteral("from version 1 to %1").arg(Schema::version())), qPrintable(r.out));
+    QVERIFY2(r.out.contains(QStringLiteral("from version 1 to %1").arg(Schema::version())),
+             qPrintable(r.out));
 
     QCOMPARE(Schema::storedVersion(*con), Schema::version());
     for (const QString& t : VersionOneTables)
         QCOMPARE(scalar(*con, QStringLiteral("SELECT COUNT(*) FROM %1").arg(t)).toInt(), counts[t]);
-    QCOMPARE(scalar(*con, QStringLiteral("SELECT StockC1 FROM Book WHERE BookNo = 'B1'")).toInt(), 4);
-    QCOMPARE(scalar(*con, QStringLiteral("SELECT LocC0 FROM Book WHERE BookNo = 'B1'")).toString(), QStringLiteral("A-01"));
-    QCOMPARE(scalar(*con, QStringLiteral("SELECT NTPrice FROM Book WHERE BookNo = 'B1'")).toDouble(), 2274.43);
-    QCOMPARE(scalar(*con, QStringLiteral("SELECT OPRemark FROM LogRec WHERE LogNo = 2")).toString(), QStringLiteral("B2/海岸"));
+    QCOMPARE(scalar(*con, QStringLiteral("SELECT StockC1 FROM Book WHERE BookNo = 'B1'")).toInt(),
+             4);
+    QCOMPARE(scalar(*con, QStringLiteral("SELECT LocC0 FROM Book WHERE BookNo = 'B1'")).toString(),
+             QStringLiteral("A-01"));
+    QCOMPARE(
+        scalar(*con, QStringLiteral("SELECT NTPrice FROM Book WHERE BookNo = 'B1'")).toDouble(),
+        2274.43);
+    QCOMPARE(scalar(*con, QStringLiteral("SELECT OPRemark FROM LogRec WHERE LogNo = 2")).toString(),
+             QStringLiteral("B2/海岸"));
     QCOMPARE(Schema::branchCodesInDatabase(*con), (QStringList{"C0", "C1"}));
     for (const ViewDef& v : Schema::views())
-        QVERIFY2(exec(*con, QStringLiteral("SELECT * FROM %1").arg(v.name)).isActive(), qPrintable(v.name));
+        QVERIFY2(exec(*con, QStringLiteral("SELECT * FROM %1").arg(v.name)).isActive(),
+                 qPrintable(v.name));
 
     // New rows continue the old numbers, and the new rules hold.
     {
         TransactionGuard tx(*con);
         QVERIFY(tx.begin());
-        const Procedures::InsLogRecResult log = Procedures::InsLogRec(*con, "C0", "ADMIN", "陳", "x", "新增", "after");
+        const Procedures::InsLogRecResult log =
+            Procedures::InsLogRec(*con, "C0", "ADMIN", "陳", "x", "新增", "after");
         QVERIFY2(log, qPrintable(log.error.text));
         QCOMPARE(log.logNo, qint64(3));
         const Procedures::AutoPNoResult n = Procedures::AutoPNo(*con, "C0", 7);
@@ -580,7 +739,8 @@ void TestSchema::upgrade()
         QVERIFY(tx.begin());
         QVERIFY(!exec(*con, QStringLiteral("DELETE FROM Vendor WHERE VNo = 'V1'")).isActive());
     }
-    QCOMPARE(scalar(*con, QStringLiteral("SELECT COUNT(*) FROM Vendor")).toInt(), counts[QStringLiteral("Vendor")]);
+    QCOMPARE(scalar(*con, QStringLiteral("SELECT COUNT(*) FROM Vendor")).toInt(),
+             counts[QStringLiteral("Vendor")]);
 
     r = admin(QStringList{QStringLiteral("upgrade")} << where);
     QVERIFY2(r.status == 0 && r.out.contains(QStringLiteral("current")), qPrintable(r.out + r.err));
