@@ -174,6 +174,8 @@ private slots:
     void addBranch();
     void upgrade_data() { TestDb::addBackendRows(); }
     void upgrade();
+    void upgradeRefusedKeepsDatabase_data() { TestDb::addBackendRows(); }
+    void upgradeRefusedKeepsDatabase();
 };
 
 void TestSchema::initCreatesEverything()
@@ -744,6 +746,27 @@ void TestSchema::upgrade()
 
     r = admin(QStringList{QStringLiteral("upgrade")} << where);
     QVERIFY2(r.status == 0 && r.out.contains(QStringLiteral("current")), qPrintable(r.out + r.err));
+}
+
+void TestSchema::upgradeRefusedKeepsDatabase()
+{
+    QFETCH(Backend, backend);
+    std::unique_ptr<TestDb> db = TestDb::create(backend);
+    QVERIFY(db);
+    std::unique_ptr<Connection> con = openConnection(*db);
+    QVERIFY(makeVersionOne(*db, *con));
+    // A book of a supplier that no longer exists cannot enter the new schema.
+    QVERIFY(exec(*con, QStringLiteral("INSERT INTO Book (BookNo, VNo, StockC0) VALUES ('B9', 'GONE', 3)")).isActive());
+    const int books = scalar(*con, QStringLiteral("SELECT COUNT(*) FROM Book")).toInt();
+    con->close();
+
+    const AdminRun r = admin(QStringList{QStringLiteral("upgrade")} << target(*db));
+    QVERIFY(r.status != 0);
+    QVERIFY2(!r.err.isEmpty(), qPrintable(r.out));
+    QCOMPARE(Schema::storedVersion(*con), 1);
+    QCOMPARE(scalar(*con, QStringLiteral("SELECT COUNT(*) FROM Book")).toInt(), books);
+    QCOMPARE(scalar(*con, QStringLiteral("SELECT StockC0 FROM Book WHERE BookNo = 'B9'")).toInt(), 3);
+    QVERIFY(!con->database().tables().contains(QStringLiteral("PNoCounter"), Qt::CaseInsensitive));
 }
 
 QTEST_GUILESS_MAIN(TestSchema)
