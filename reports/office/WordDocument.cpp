@@ -211,6 +211,16 @@ void WordTable::setText(int rowIndex, int column, const QString& value)
     }
     // New content is built before the old is removed, so the old formatting can be copied.
     const XmlNode rPr = runPropertiesOf(first, false);
+    if (segments.size() == 1 && old.size() == 1) {
+        // One paragraph becomes one paragraph: keep it and replace its runs.
+        QList<XmlNode> runs = first.elements();
+        runs.removeIf(isPPr);
+        if (!segments.first().isEmpty())
+            makeRun(first, XmlNode(), segments.first(), rPr);
+        for (const XmlNode& n : runs)
+            first.removeChild(n);
+        return;
+    }
     XmlNode previous = first;
     for (qsizetype i = 0; i < segments.size(); ++i) {
         XmlNode paragraph = newParagraphLike(tc, first, previous, true);

@@ -1,7 +1,6 @@
 #include "reports/office/Xml.h"
 
 #include <cstring>
-#include <sstream>
 
 #include <pugixml.hpp>
 
@@ -173,10 +172,24 @@ bool XmlPart::parse(const QByteArray& data, QString* error)
 
 QByteArray XmlPart::serialize() const
 {
-    std::ostringstream out;
-    m_document->save(out, "", pugi::format_raw, pugi::encoding_utf8);
-    const std::string text = out.str();
-    return QByteArray(text.data(), qsizetype(text.size()));
+    // Written straight into the result: a long document is megabytes of XML.
+    // Chunks are joined once at the end instead of growing one buffer through many copies.
+    struct Writer : pugi::xml_writer
+    {
+        QList<QByteArray> chunks;
+        qsizetype total = 0;
+        void write(const void* data, size_t size) override
+        {
+            chunks.append(QByteArray(static_cast<const char*>(data), qsizetype(size)));
+            total += qsizetype(size);
+        }
+    } writer;
+    m_document->save(writer, "", pugi::format_raw, pugi::encoding_utf8);
+    QByteArray out;
+    out.reserve(writer.total);
+    for (const QByteArray& chunk : writer.chunks)
+        out.append(chunk);
+    return out;
 }
 
 XmlNode XmlPart::root() const

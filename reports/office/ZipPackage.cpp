@@ -84,9 +84,13 @@ bool ZipPackage::write(const QString& path, QString* error) const
         // The buffers stay alive until zip_close, which is when libzip reads them.
         zip_source_t* source =
             zip_source_buffer(archive, entry->data.constData(), zip_uint64_t(entry->data.size()), 0);
-        if (!source
-            || zip_file_add(archive, entry->name.toUtf8().constData(), source, ZIP_FL_ENC_UTF_8)
-                   < 0) {
+        const zip_int64_t index = source
+            ? zip_file_add(archive, entry->name.toUtf8().constData(), source, ZIP_FL_ENC_UTF_8)
+            : -1;
+        // Markup compresses well even at the fastest level; long documents save much sooner.
+        if (index < 0 || zip_set_file_compression(archive, zip_uint64_t(index), ZIP_CM_DEFLATE, 1) != 0) {
+            if (index >= 0)
+                source = nullptr; // owned by the archive now
             if (source)
                 zip_source_free(source);
             *error = path + ": " + QString::fromUtf8(zip_strerror(archive));
