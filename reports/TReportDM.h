@@ -103,6 +103,10 @@ public:
                              ReportProgress* progressBar, const QString& name,
                              const QString& address, const QString& tel, const QString& fax,
                              const QString& eMail);
+    /// The branch's own shipment number as a head-office shipment's remark carries it: the
+    /// text after "出貨單", at most 34 Big5 bytes, trimmed, an integer. Tells the user and
+    /// returns false when the remark has no "出貨單" or the number is unclear.
+    static bool BranchShipmentNumber(const QString& remark, QString* shipmentNo);
     /// A walk-in sale; @p customer is the counter's customer lookup.
     void PrintCounterReceipt(ReportRecords& lines, ReportProgress* progressBar,
                              const QString& amountText, const QString& quantityText,

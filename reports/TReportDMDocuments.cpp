@@ -2,6 +2,7 @@
 // counter receipt.
 #include <QSqlQuery>
 
+#include "data/Big5.h"
 #include "data/TDialogs.h"
 #include "data/TMainDM.h"
 #include "reports/DataSetRecords.h"
@@ -358,6 +359,25 @@ void TReportDM::PrintBranchShipment(const QString& customerNo, const QString& sh
     }
     setProgress(progressBar, 0);
     FinishWord(title);
+}
+
+bool TReportDM::BranchShipmentNumber(const QString& remark, QString* shipmentNo)
+{
+    static const QString marker = QStringLiteral("出貨單");
+    const qsizetype at = remark.indexOf(marker);
+    if (at < 0) {
+        TDialogs::information(QStringLiteral("非分公司資料，無法列印"));
+        return false;
+    }
+    const QString number = Big5::leftBytes(remark.mid(at + marker.size()), 34).trimmed();
+    bool ok = false;
+    number.toLongLong(&ok);
+    if (!ok) {
+        TDialogs::information(QStringLiteral("出貨單編號不明，無法列印"));
+        return false;
+    }
+    *shipmentNo = number;
+    return true;
 }
 
 void TReportDM::PrintCounterReceipt(ReportRecords& lines, ReportProgress* progressBar,

@@ -110,6 +110,8 @@ private slots:
     void counterReceipt_data();
     void counterReceipt();
     void counterReceiptAmountNotANumber();
+    void branchShipmentNumber_data();
+    void branchShipmentNumber();
     void branchShipment_data();
     void branchShipment();
 
@@ -400,6 +402,35 @@ void TestDocumentPrinting::counterReceiptAmountNotANumber()
     QCOMPARE(messages.texts(), QStringList{QStringLiteral("「一千」不是有效的數值")});
     QCOMPARE(m_desktop.opened.size(), 1);
     QCOMPARE(openLast()->table(1).text(6, 2), QStringLiteral("HY0002"));
+}
+
+void TestDocumentPrinting::branchShipmentNumber_data()
+{
+    QTest::addColumn<QString>("remark");
+    QTest::addColumn<QString>("number");  // empty: refused
+    QTest::addColumn<QString>("message");
+    QTest::newRow("number_after_marker") << "台中分公司出貨單 1234" << "1234" << "";
+    QTest::newRow("no_blank") << "出貨單567" << "567" << "";
+    QTest::newRow("no_marker") << "一般出貨" << "" << "非分公司資料，無法列印";
+    QTest::newRow("text_after_number") << "出貨單 12 急件" << "" << "出貨單編號不明，無法列印";
+    QTest::newRow("nothing_after_marker") << "出貨單" << "" << "出貨單編號不明，無法列印";
+    // Only 34 bytes after the marker count: what follows them is not read.
+    QTest::newRow("text_beyond_34_bytes") << "出貨單 88" + QString(31, ' ') + "急件" << "88" << "";
+    QTest::newRow("text_within_34_bytes") << "出貨單 88" + QString(29, ' ') + "急件" << ""
+                                          << "出貨單編號不明，無法列印";
+}
+
+void TestDocumentPrinting::branchShipmentNumber()
+{
+    QFETCH(QString, remark);
+    QFETCH(QString, number);
+    QFETCH(QString, message);
+    MessageRecorder messages;
+    QString result;
+    const bool ok = TReportDM::BranchShipmentNumber(remark, &result);
+    QCOMPARE(ok, !number.isEmpty());
+    QCOMPARE(result, number);
+    QCOMPARE(messages.texts(), message.isEmpty() ? QStringList() : QStringList{message});
 }
 
 void TestDocumentPrinting::branchShipment_data()
