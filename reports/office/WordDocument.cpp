@@ -145,8 +145,22 @@ void clearRow(XmlNode row)
     }
 }
 
-void stripBookmarks(XmlNode node)
+/// Word numbers paragraphs and rows for its own bookkeeping; copies must not repeat the numbers.
+void stripParagraphIds(XmlNode node)
 {
+    QList<XmlNode> nodes = node.descendants("w:p");
+    nodes += node.descendants("w:tr");
+    nodes.append(node);
+    for (XmlNode n : nodes) {
+        n.removeAttribute("w14:paraId");
+        n.removeAttribute("w14:textId");
+    }
+}
+
+/// Pasted content must not repeat the bookmarks and paragraph numbers of what it was copied from.
+void prepareCopy(XmlNode node)
+{
+    stripParagraphIds(node);
     for (const char* name : {"w:bookmarkStart", "w:bookmarkEnd"}) {
         for (const XmlNode& mark : node.descendants(name))
             mark.parent().removeChild(mark);
@@ -293,6 +307,7 @@ void WordTable::insertRowsBelow(int rowIndex, int count)
     XmlNode table = source.parent();
     XmlNode blank = table.insertCopyAfter(source, source);
     clearRow(blank);
+    stripParagraphIds(blank);
     for (int i = 1; i < count; ++i)
         table.insertCopyAfter(blank, blank);
     m_document->forgetRows();
@@ -454,7 +469,7 @@ WordClip WordDocument::copyTable(const WordTable& table)
     WordClip clip;
     clip.m_holder = std::make_shared<XmlPart>();
     clip.m_blocks = clip.m_holder->scratch("clip");
-    stripBookmarks(clip.m_blocks.insertCopyAfter(table.m_table, XmlNode()));
+    prepareCopy(clip.m_blocks.insertCopyAfter(table.m_table, XmlNode()));
     return clip;
 }
 
@@ -465,7 +480,7 @@ WordClip WordDocument::copyStory()
     clip.m_blocks = clip.m_holder->scratch("clip");
     for (const XmlNode& block : body().elements()) {
         if (block.name() != QLatin1String("w:sectPr"))
-            stripBookmarks(clip.m_blocks.insertCopyAfter(block, XmlNode()));
+            prepareCopy(clip.m_blocks.insertCopyAfter(block, XmlNode()));
     }
     return clip;
 }

@@ -99,6 +99,11 @@ void XmlNode::setAttribute(const char* name, const QString& value)
     a.set_value(value.toUtf8().constData());
 }
 
+void XmlNode::removeAttribute(const char* name)
+{
+    node(m_node).remove_attribute(name);
+}
+
 QString XmlNode::text() const
 {
     return QString::fromUtf8(node(m_node).text().get());

@@ -43,6 +43,7 @@ public:
 
     QString attribute(const char* name) const;
     void setAttribute(const char* name, const QString& value);
+    void removeAttribute(const char* name);
 
     /// Text content of the element's first text child.
     QString text() const;

@@ -221,6 +221,17 @@ void TestOfficeEngine::tableDuplicationJoinsRows()
     table.setText(6, 2, QStringLiteral("第三份"));
     QCOMPARE(doc.table(1).text(6, 2), QStringLiteral("第三份"));
     QCOMPARE(doc.bookmarkText(1), QStringLiteral("（收件人）"));
+
+    // Copies and inserted rows do not repeat the numbers Word gives rows and paragraphs.
+    table.insertRowsBelow(1, 2);
+    QTemporaryDir dir;
+    QVERIFY2(doc.save(dir.filePath("labels.docx"), &error), qPrintable(error));
+    ZipPackage zip;
+    QVERIFY(zip.read(dir.filePath("labels.docx"), &error));
+    const QByteArray xml = zip.part("word/document.xml");
+    QCOMPARE(xml.count("0A0A0A01"), 1);
+    QCOMPARE(xml.count("0B0B0B01"), 1);
+    QCOMPARE(xml.count("w:bookmarkStart"), 2);
 }
 
 void TestOfficeEngine::storyDuplication()
