@@ -124,6 +124,9 @@ XmlNode ExcelWorkbook::findCell(int row, int column, bool create)
         rowNode.setAttribute("r", QString::number(row));
     }
     const QString ref = reference(row, column);
+    // The row's column span is only a hint for readers; a new cell may lie outside it.
+    if (create)
+        rowNode.removeAttribute("spans");
     for (XmlNode c = rowNode.child("c"); c; c = c.nextSibling()) {
         const int number = columnOf(c.attribute("r"));
         if (number == column)
