@@ -271,10 +271,11 @@ QList<TableDef> documentTables()
                           {text(u"VNO"_s, 10), custNo, eDate, dateTime(u"PreDate"_s), mKind,
                            boolean(u"CArea"_s), text(u"ShipMode"_s, 20), text(u"FNo"_s, 6),
                            text(u"OrderRef"_s, 10), eComplete, boolean(u"YetFlag"_s), remark});
-    buy.indexes << index(u"BuyM"_s, u"CustNo"_s, {u"CustNo"_s});
+    buy.indexes << index(u"BuyM"_s, u"CustNo"_s, {u"CustNo"_s}) << index(u"BuyM"_s, u"FNo"_s, {u"FNo"_s});
     buy.foreignKeys << toVendor(u"VNO"_s) << toCustomer()
                     << refersTo({u"FNo"_s}, u"Forwarder"_s, {u"FNo"_s});
     TableDef buyDetail = detail(u"BuyDetail"_s, u"BuyM"_s, {custNo});
+    buyDetail.indexes << index(u"BuyDetail"_s, u"CustNo"_s, {u"CustNo"_s});
     buyDetail.foreignKeys << toCustomer();
     t << buy << buyDetail;
 

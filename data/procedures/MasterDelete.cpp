@@ -21,7 +21,7 @@ Status MasterDelete(Connection& con, const QString& sArea, int docKind, int pno)
     const QVariantList key = kind->numberedPerBranch ? QVariantList{sArea, pno} : QVariantList{pno};
     QSqlQuery q(con.database());
 
-    // The window decided on a cached flag: look again, in the same statement that deletes.
+    // A document whose stock is still out would keep it out for ever once deleted.
     if (!detail::exec(
             q,
             QStringLiteral("SELECT 1 FROM StockPost WHERE SArea = ? AND DocKind = ? AND PNo = ?"),
@@ -34,6 +34,7 @@ Status MasterDelete(Connection& con, const QString& sArea, int docKind, int pno)
             QStringLiteral("MasterDelete: the stock of %1/%2 is still posted").arg(sArea).arg(pno));
         return result;
     }
+    // The window decided on a cached flag: look again, in the statement that deletes.
     if (!detail::exec(
             q, QStringLiteral("DELETE FROM %1 WHERE %2 AND EComplete = 0").arg(kind->header, where),
             key, result))
