@@ -1,6 +1,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QSet>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -22,6 +23,7 @@ private slots:
     void initTestCase();
     void documentAndWorkbookConvert();
     void templateSavedByOfficeStillFills();
+    void everyFormConverts();
 
 private:
     /// Converts @p file with a profile of its own; returns the converted file's content.
@@ -153,6 +155,69 @@ void TestOfficeConversion::templateSavedByOfficeStillFills()
     QCOMPARE(doc.table(1).text(4, 4), QStringLiteral("參佰貳拾"));
     QCOMPARE(doc.table(1).text(5, 5), QStringLiteral("AB1"));
     QCOMPARE(doc.table(1).text(6, 2), QStringLiteral("王小明"));
+}
+
+void TestOfficeConversion::everyFormConverts()
+{
+    // Every document form, in both currencies, and both counter forms, filled and converted by
+    // one run of the office application.
+    TMainDM mainDM;
+    UserAccount clerk;
+    clerk.name = "王小明";
+    clerk.area = "C0";
+    clerk.areaName = "禾嶼圖書出版社";
+    mainDM.SetLogin(clerk);
+    FakeDesktop desktop;
+    TReportDM reports(mainDM, desktop);
+    const QString folder = m_dir.filePath("forms");
+    reports.SetOutputFolder(folder);
+    MessageRecorder messages;
+    RecordTable lines({"BookNo", "BookName", "ISBN", "PubYear", "Edition", "Author", "BPublisher", "NTPrice",
+                       "Price", "Qty", "Disc", "Rate", "UnSum", "ori_cr"},
+                      {{"HY0001", "島嶼的風", "978986", 2023, "2", "林清遠", "禾嶼", 320, 12.5, 2, 1, 32.5, 25.0, "US"},
+                       {"HY0002", "海岸地理", "", "", "", "許文彬", "", 680, 20, 1, 1, 40, 20.0, "PD"}});
+    RecordTable totals({"SumQty", "SumPrice"}, {{3, 1613}});
+    RecordTable partner({"CustNo", "CustName", "VName", "Contact", "CAddress", "VAddress", "CTel", "VTel", "CFax", "VFax",
+                         "Uniform_id"},
+                        {{"A0002", "晨光書店", "青禾出版社", "周老闆", "台北市", "台中市", "02-1", "04-1", "02-2", "04-2", "1234"}});
+    QStringList documents;
+    for (int kind = 1; kind <= 7; ++kind) {
+        for (const bool foreign : {false, true}) {
+            RecordTable header({"PNo", "CustNo", "VNo", "EDate", "MKind", "Remark", "SOrdNo", "FCharge",
+                                "Sundries", "invDate", "invoice"},
+                               {{kind * 10 + foreign, "A0002", "V001", "2026/12/11", foreign, "備註", 5, 10, 0,
+                                 "2026/12/12", "AB1"}});
+            const bool customerSide = kind == 1 || kind == 2 || kind >= 6;
+            reports.PrintDocument(header, lines, customerSide ? PartnerSide::Customer : PartnerSide::Supplier,
+                                  PrintKind(kind), nullptr, totals, partner);
+            documents << reports.LastDocument();
+        }
+    }
+    for (const bool foreign : {false, true}) {
+        reports.PrintCounterReceipt(lines, nullptr, "1613", "3", "2026/12/11", foreign, partner);
+        documents << reports.LastDocument();
+    }
+    QCOMPARE(messages.texts(), QStringList());
+    QCOMPARE(QSet<QString>(documents.begin(), documents.end()).size(), 16);
+
+    const QString outDir = m_dir.filePath("forms-text");
+    QProcess office;
+    office.setProcessChannelMode(QProcess::MergedChannels);
+    office.start(m_office, QStringList{"--headless", "--norestore",
+                                       "-env:UserInstallation="
+                                           + QUrl::fromLocalFile(m_dir.filePath("profile")).toString(),
+                                       "--convert-to", "txt:Text (encoded):UTF8", "--outdir", outDir}
+                               + documents);
+    QVERIFY(office.waitForFinished(300000));
+    const QByteArray log = office.readAll();
+    QVERIFY2(office.exitCode() == 0, log.constData());
+    for (const QString& document : documents) {
+        QFile text(QDir(outDir).filePath(QFileInfo(document).completeBaseName() + ".txt"));
+        QVERIFY2(text.open(QIODevice::ReadOnly), qPrintable(document + ": " + QString::fromUtf8(log)));
+        const QString content = QString::fromUtf8(text.readAll());
+        QVERIFY2(content.contains(QStringLiteral("島嶼的風")), qPrintable(document));
+        QVERIFY2(content.contains(QStringLiteral("壹仟陸佰壹拾參")), qPrintable(document));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestOfficeConversion)
