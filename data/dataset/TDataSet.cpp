@@ -484,7 +484,10 @@ void TDataSet::afterRowsLoaded(int keepRow, const QVariantList& keepKey)
             // Paged, only the page around the old position is searched: no full scan for it.
             int from = 0;
             int to = rowTotal();
-            if (m_paged) {
+            if (m_paged && m_keyed) {
+                from = to = 0;
+                row = findKey(encodeKey(keepKey));
+            } else if (m_paged) {
                 const int near = std::clamp(keepRow, 0, rowTotal() - 1);
                 from = std::max(0, near - m_pageSize);
                 to = std::min(rowTotal(), near + m_pageSize);
@@ -931,6 +934,11 @@ bool TDataSet::post()
     }
     const Row previous = rowAt(m_current);
     rowAt(m_current) = m_buffer;
+    // A renumbered row keeps its place in a paged list.
+    if (m_paged && m_keyed && m_current < m_serverRows && encodeKey(keyOf(m_current)) != keyAt(m_current)) {
+        eraseKey(m_current);
+        insertKey(m_current, encodeKey(keyOf(m_current)));
+    }
     m_buffer.clear();
     m_original.clear();
     m_insertRow = -1;
@@ -1202,9 +1210,19 @@ bool TDataSet::applySort()
         pagedOrderBy(&error);
         if (!error.isEmpty())
             return false;
+        if (m_keyed) {
+            // Sorted by the server over every row; the current row stays current.
+            const bool onServerRow = m_current >= 0 && m_current < m_serverRows;
+            const QString current = onServerRow ? keyAt(m_current) : QString();
+            if (!readKeys())
+                return false;
+            if (onServerRow)
+                m_current = std::max(0, findKey(current));
+            return true;
+        }
         dropPages();
         m_current = rowTotal() > 0 ? 0 : -1;
-        return rowTotal() == 0 || loadPage(0);
+        return true;
     }
     if (m_sort.isEmpty() || m_rows.size() < 2)
         return true;
@@ -1327,6 +1345,8 @@ void TDataSet::insertRow(int at, const Row& row)
         m_appended.insert(m_appended.begin() + (at - m_serverRows), row);
     } else {
         // A server row that comes back (a delete undone): the pages after it are shifted.
+        if (m_keyed)
+            insertKey(at, m_erasedKey);
         ++m_serverRows;
         dropPages();
     }
@@ -1339,6 +1359,10 @@ void TDataSet::eraseRow(int at)
     } else if (at >= m_serverRows) {
         m_appended.erase(m_appended.begin() + (at - m_serverRows));
     } else {
+        if (m_keyed) {
+            m_erasedKey = keyAt(at);
+            eraseKey(at);
+        }
         --m_serverRows;
         dropPages();
     }
@@ -1386,80 +1410,211 @@ QString TDataSet::pagedOrderBy(QString* error) const
     return QStringLiteral(" ORDER BY ") + terms.join(QLatin1Char(','));
 }
 
+QString TDataSet::encodeKey(const QVariantList& key) const
+{
+    QStringList parts;
+    for (const QVariant& v : key)
+        parts << (v.typeId() == QMetaType::Double ? QString::number(v.toDouble(), 'g', 17) : v.toString());
+    return parts.join(QChar(0x1f));
+}
+
+QString TDataSet::keyAt(int row) const
+{
+    const quint32 from = m_keyOffsets[size_t(row)];
+    const quint32 to = size_t(row + 1) < m_keyOffsets.size() ? m_keyOffsets[size_t(row + 1)] : quint32(m_keyBlob.size());
+    return QString::fromUtf8(m_keyBlob.constData() + from, int(to - from));
+}
+
+int TDataSet::findKey(const QString& key) const
+{
+    const QByteArray wanted = key.toUtf8();
+    for (int i = 0; i < int(m_keyOffsets.size()); ++i) {
+        const quint32 from = m_keyOffsets[size_t(i)];
+        const quint32 to = size_t(i + 1) < m_keyOffsets.size() ? m_keyOffsets[size_t(i + 1)] : quint32(m_keyBlob.size());
+        if (int(to - from) == wanted.size() && memcmp(m_keyBlob.constData() + from, wanted.constData(), size_t(wanted.size())) == 0)
+            return i;
+    }
+    return -1;
+}
+
+void TDataSet::eraseKey(int row)
+{
+    const quint32 from = m_keyOffsets[size_t(row)];
+    const quint32 to = size_t(row + 1) < m_keyOffsets.size() ? m_keyOffsets[size_t(row + 1)] : quint32(m_keyBlob.size());
+    m_keyBlob.remove(qsizetype(from), qsizetype(to - from));
+    m_keyOffsets.erase(m_keyOffsets.begin() + row);
+    for (size_t i = size_t(row); i < m_keyOffsets.size(); ++i)
+        m_keyOffsets[i] -= to - from;
+}
+
+void TDataSet::insertKey(int row, const QString& key)
+{
+    const QByteArray bytes = key.toUtf8();
+    const quint32 at = size_t(row) < m_keyOffsets.size() ? m_keyOffsets[size_t(row)] : quint32(m_keyBlob.size());
+    m_keyBlob.insert(qsizetype(at), bytes);
+    m_keyOffsets.insert(m_keyOffsets.begin() + row, at);
+    for (size_t i = size_t(row) + 1; i < m_keyOffsets.size(); ++i)
+        m_keyOffsets[i] += quint32(bytes.size());
+}
+
+bool TDataSet::readKeys()
+{
+    QString error;
+    const QString order = pagedOrderBy(&error);
+    if (!error.isEmpty())
+        return false;
+    QStringList cols;
+    for (const QString& k : m_keyFields)
+        cols << QStringLiteral("q.") + findField(k)->name();
+    QSqlQuery q(m_connection.database());
+    q.setForwardOnly(true);
+    bool ok = q.prepare(QStringLiteral("SELECT %1 FROM (%2) q%3").arg(cols.join(QLatin1Char(',')), m_positionalSql, order));
+    for (int i = 0; ok && i < m_boundValues.size(); ++i)
+        q.bindValue(i, m_boundValues.at(i));
+    ok = ok && q.exec();
+    if (!ok) {
+        m_lastError = q.lastError();
+        return false;
+    }
+    m_keyBlob.clear();
+    m_keyOffsets.clear();
+    QVariantList key;
+    while (q.next()) {
+        key.clear();
+        for (int i = 0; i < cols.size(); ++i)
+            key << findField(m_keyFields.at(i))->normalized(q.value(i));
+        m_keyOffsets.push_back(quint32(m_keyBlob.size()));
+        m_keyBlob += encodeKey(key).toUtf8();
+    }
+    q.finish();
+    m_keyBlob.squeeze();
+    m_keyOffsets.shrink_to_fit();
+    m_serverRows = int(m_keyOffsets.size());
+    dropPages();
+    return true;
+}
+
 bool TDataSet::execPaged()
 {
     QSqlQuery q(m_connection.database());
     q.setForwardOnly(true);
-    const QString countSql = QStringLiteral("SELECT COUNT(*) FROM (%1) q").arg(m_positionalSql);
-    if (!q.prepare(countSql)) {
+    // The columns first, from a read that returns no row.
+    bool ok = q.prepare(QStringLiteral("SELECT * FROM (%1) q LIMIT 0").arg(m_positionalSql));
+    for (int i = 0; ok && i < m_boundValues.size(); ++i)
+        q.bindValue(i, m_boundValues.at(i));
+    ok = ok && q.exec();
+    if (!ok) {
         m_lastError = q.lastError();
         return false;
     }
-    for (int i = 0; i < m_boundValues.size(); ++i)
+    const QSqlRecord rec = q.record();
+    QStringList names;
+    QStringList tables;
+    for (int i = 0; i < rec.count(); ++i) {
+        names << rec.fieldName(i);
+        tables << rec.field(i).tableName();
+    }
+    bindFields(names, tables);
+    for (int i = 0; i < int(m_fields.size()); ++i) {
+        if (!m_fields[size_t(i)]->m_fromSchema)
+            m_fields[size_t(i)]->m_type = typeFromMeta(rec.field(i).metaType().id());
+    }
+    q.finish();
+    m_rows.clear();
+    m_appended.clear();
+    dropPages();
+    m_keyBlob.clear();
+    m_keyOffsets.clear();
+    // With a key, the rows are listed by their keys in order (the true count, the server's sort
+    // over every row) and a page is read by its keys; without one, by position.
+    m_keyed = !m_keyFields.isEmpty()
+              && std::all_of(m_keyFields.begin(), m_keyFields.end(), [&](const QString& k) {
+                     const TField* f = findField(k);
+                     return f && f->isAttached();
+                 });
+    m_paged = true;
+    if (m_keyed)
+        return readKeys() || (m_paged = false);
+    ok = q.prepare(QStringLiteral("SELECT COUNT(*) FROM (%1) q").arg(m_positionalSql));
+    for (int i = 0; ok && i < m_boundValues.size(); ++i)
         q.bindValue(i, m_boundValues.at(i));
-    if (!q.exec() || !q.next()) {
+    if (!ok || !q.exec() || !q.next()) {
         m_lastError = q.lastError();
+        m_paged = false;
         return false;
     }
     m_serverRows = q.value(0).toInt();
     q.finish();
-    m_paged = true;
-    m_rows.clear();
-    m_appended.clear();
-    dropPages();
-    m_fields.clear();
-    // The first page also binds the fields.
-    if (!loadPage(0)) {
-        m_paged = false;
-        return false;
-    }
     return true;
 }
 
 bool TDataSet::loadPage(int page) const
 {
     auto* self = const_cast<TDataSet*>(this);
-    QString error;
-    const QString order = m_fields.empty() ? QString() : pagedOrderBy(&error);
-    const QString sql = QStringLiteral("SELECT * FROM (%1) q%2 LIMIT %3 OFFSET %4")
-                            .arg(m_positionalSql, order)
-                            .arg(m_pageSize)
-                            .arg(qlonglong(page) * m_pageSize);
+    const int first = page * m_pageSize;
+    const int count = std::min(m_pageSize, m_serverRows - first);
+    QString sql;
+    QVariantList values = m_boundValues;
+    if (m_keyed) {
+        QStringList cols;
+        for (const QString& k : m_keyFields)
+            cols << QStringLiteral("q.") + findField(k)->name();
+        const QString one = m_keyFields.size() == 1
+                                ? QStringLiteral("?")
+                                : QStringLiteral("(") + QStringList(m_keyFields.size(), QStringLiteral("?")).join(QLatin1Char(',')) + QStringLiteral(")");
+        QStringList all;
+        for (int r = first; r < first + count; ++r) {
+            const QStringList parts = keyAt(r).split(QChar(0x1f));
+            for (int i = 0; i < m_keyFields.size(); ++i)
+                values << toDb(*findField(m_keyFields.at(i)), findField(m_keyFields.at(i))->normalized(parts.value(i)));
+            all << one;
+        }
+        const QString lhs = m_keyFields.size() == 1 ? cols.first() : QStringLiteral("(") + cols.join(QLatin1Char(',')) + QStringLiteral(")");
+        sql = QStringLiteral("SELECT * FROM (%1) q WHERE %2 IN (%3)").arg(m_positionalSql, lhs, all.join(QLatin1Char(',')));
+    } else {
+        QString error;
+        sql = QStringLiteral("SELECT * FROM (%1) q%2 LIMIT %3 OFFSET %4")
+                  .arg(m_positionalSql, pagedOrderBy(&error))
+                  .arg(m_pageSize)
+                  .arg(qlonglong(first));
+    }
     QSqlQuery q(m_connection.database());
     q.setForwardOnly(true);
-    bool ok = q.prepare(sql);
-    for (int i = 0; ok && i < m_boundValues.size(); ++i)
-        q.bindValue(i, m_boundValues.at(i));
-    ok = ok && q.exec();
+    bool ok = count <= 0 || q.prepare(sql);
+    for (int i = 0; ok && count > 0 && i < values.size(); ++i)
+        q.bindValue(i, values.at(i));
+    ok = ok && (count <= 0 || q.exec());
     std::vector<Row> rows;
-    if (ok) {
-        if (m_fields.empty()) {
-            const QSqlRecord rec = q.record();
-            QStringList names;
-            QStringList tables;
-            for (int i = 0; i < rec.count(); ++i) {
-                names << rec.fieldName(i);
-                tables << rec.field(i).tableName();
-            }
-            self->bindFields(names, tables);
-            for (int i = 0; i < int(m_fields.size()); ++i) {
-                if (!m_fields[size_t(i)]->m_fromSchema)
-                    m_fields[size_t(i)]->m_type = typeFromMeta(rec.field(i).metaType().id());
-            }
-        }
+    if (ok && count > 0) {
         const int n = int(m_fields.size());
-        rows.reserve(size_t(m_pageSize));
+        std::map<QString, size_t> slot;
+        if (m_keyed) {
+            rows.assign(size_t(count), Row(n));
+            for (int r = 0; r < count; ++r)
+                slot[keyAt(first + r)] = size_t(r);
+        } else {
+            rows.reserve(size_t(m_pageSize));
+        }
         while (q.next()) {
             Row row(n);
             for (int i = 0; i < n; ++i)
                 row[i] = m_fields[size_t(i)]->normalized(q.value(i));
-            rows.push_back(std::move(row));
+            if (!m_keyed) {
+                rows.push_back(std::move(row));
+                continue;
+            }
+            QVariantList key;
+            for (const QString& k : m_keyFields)
+                key << row.at(findField(k)->index());
+            // A row the server no longer returns stays empty.
+            const auto it = slot.find(encodeKey(key));
+            if (it != slot.end())
+                rows[it->second] = std::move(row);
         }
         ok = !q.lastError().isValid();
     }
     if (!ok) {
         self->m_lastError = q.lastError();
-        m_pageError = true;
         qWarning("%s: %s", qPrintable(m_name), qPrintable(q.lastError().text()));
     }
     q.finish();

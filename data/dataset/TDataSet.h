@@ -232,7 +232,13 @@ private:
     void insertRow(int at, const Row& row);
     void eraseRow(int at);
     bool execPaged();
+    bool readKeys();
     bool loadPage(int page) const;
+    QString encodeKey(const QVariantList& key) const;
+    QString keyAt(int row) const;
+    int findKey(const QString& key) const;
+    void eraseKey(int row);
+    void insertKey(int row, const QString& key);
     QString pagedOrderBy(QString* error) const;
     void dropPages() const;
 
@@ -261,6 +267,10 @@ private:
     mutable std::vector<int> m_pageUse;            ///< pages, least recently used first
     mutable bool m_pageError = false;
     std::vector<Row> m_appended;                   ///< rows added on the client, when paged
+    bool m_keyed = false;                          ///< paged by a list of the rows' keys
+    QByteArray m_keyBlob;                          ///< the keys in order, UTF-8, one after another
+    std::vector<quint32> m_keyOffsets;             ///< where each row's key starts in m_keyBlob
+    QString m_erasedKey;
     QVariantList m_boundValues;                    ///< parameter values of the last read, in order
     int m_current = -1;
     bool m_eof = true;

@@ -937,6 +937,23 @@ void TestDataSet::pagedReadMatchesFullRead()
     QVERIFY(paged->cachedRowCount() <= 60);
     QVERIFY(paged->locate({QStringLiteral("CustNo")}, {QStringLiteral("P0123")}));
     QCOMPARE(paged->fieldByName(QStringLiteral("CustNo")).asString(), QStringLiteral("P0123"));
+    QVERIFY(paged->setSort(QStringLiteral("CustName ASC"))); // keyed: the current row stays current
+    QCOMPARE(paged->fieldByName(QStringLiteral("CustNo")).asString(), QStringLiteral("P0123"));
+
+    // Without a key the pages are read by position.
+    TDataSet keyless(*f.con, QStringLiteral("KeylessDS"));
+    keyless.setSql(QStringLiteral("select CustNo, CustName from Customer order by CustNo"));
+    keyless.setPageSize(30, 2);
+    QVERIFY(keyless.open());
+    TDataSet keylessFull(*f.con, QStringLiteral("KeylessFullDS"));
+    keylessFull.setSql(keyless.sql());
+    QVERIFY(keylessFull.open());
+    QCOMPARE(keyless.recordCount(), 253);
+    QCOMPARE(allRows(keyless), allRows(keylessFull));
+    QVERIFY(keyless.setSort(QStringLiteral("CustNo DESC")));
+    QVERIFY(keylessFull.setSort(QStringLiteral("CustNo DESC")));
+    QCOMPARE(allRows(keyless), allRows(keylessFull));
+    QVERIFY(keyless.cachedRowCount() <= 60);
 }
 
 void TestDataSet::pagedEditing()
@@ -961,6 +978,15 @@ void TestDataSet::pagedEditing()
     QVERIFY(ds->post());
     QCOMPARE(ds->recordCount(), 254);
     QCOMPARE(f.count(QStringLiteral("Customer")), 254);
+
+    // A renumbered row keeps its place.
+    QVERIFY(ds->moveTo(200));
+    QVERIFY(ds->edit());
+    QVERIFY(ds->fieldByName(QStringLiteral("CustNo")).setValue(QStringLiteral("R200")));
+    QVERIFY(ds->first());
+    for (int r = 0; r < ds->recordCount(); r += 25)
+        ds->value(r, 0); // cycle every page through the cache
+    QCOMPARE(ds->value(200, QStringLiteral("CustNo")).toString(), QStringLiteral("R200"));
 
     QVERIFY(ds->moveTo(5));
     const QString next = ds->value(6, QStringLiteral("CustNo")).toString();
