@@ -1,5 +1,6 @@
 // Fills and saves a shipment of 5,000 lines through PrintDocument, as the print button does,
 // and prints the time per document (median of several runs).
+// Usage: heyu-bench-reports [lines] [folder to keep the documents in]
 #include <algorithm>
 #include <cstdio>
 
@@ -38,7 +39,7 @@ int main(int argc, char** argv)
     QTemporaryDir out;
     TReportDM reports(mainDM, desktop);
     reports.SetTemplateFolders({QStringLiteral(HEYU_REPORT_TEMPLATES)});
-    reports.SetOutputFolder(out.path());
+    reports.SetOutputFolder(argc > 2 ? QString::fromLocal8Bit(argv[2]) : out.path());
 
     RecordTable header({"PNo", "CustNo", "EDate", "MKind", "Remark", "FCharge", "Sundries", "invDate", "invoice"},
                        {{1, "A0002", "2026/12/11", 1, "大量出貨", 100.0, 0.0, "2026/12/12", "AB12345678"}});

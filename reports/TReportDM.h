@@ -112,12 +112,14 @@ public:
                              const QString& amountText, const QString& quantityText,
                              const QString& saleDate, bool foreign, ReportRecords& customer);
 
-    /// The same, from the windows' datasets.
+    /// The same from the windows' datasets; the partner is the one the single-customer
+    /// (`CustDS`) or single-supplier (`VenDS`) lookup of TMainDM holds.
     void PrintDocument(TDataSet& header, TDataSet& lines, PartnerSide side, PrintKind kind,
-                       ReportProgress* progressBar, TDataSet& totals, TDataSet& partner);
+                       ReportProgress* progressBar, TDataSet& totals);
+    /// The counter's customer is the one `CustDS` holds.
     void PrintCounterReceipt(TDataSet& lines, ReportProgress* progressBar,
                              const QString& amountText, const QString& quantityText,
-                             const QString& saleDate, bool foreign, TDataSet& customer);
+                             const QString& saleDate, bool foreign);
 
     static QString DocumentTemplate(PrintKind kind, bool foreign);
     static QString DocumentTitle(PrintKind kind);

@@ -5,6 +5,7 @@
 #include "data/Big5.h"
 #include "data/TDialogs.h"
 #include "data/TMainDM.h"
+#include "data/dataset/TDataSet.h"
 #include "reports/DataSetRecords.h"
 #include "reports/RecordTable.h"
 #include "reports/TReportDM.h"
@@ -50,6 +51,16 @@ public:
 private:
     ReportRecords& m_records;
 };
+
+/// Joins texts read in the order given: a braced list is evaluated left to right, so the first
+/// missing field is the one reported.
+QString joined(std::initializer_list<QString> parts)
+{
+    QString result;
+    for (const QString& part : parts)
+        result += part;
+    return result;
+}
 
 double numberOf(ReportRecords& records, const QString& field)
 {
@@ -160,8 +171,8 @@ void TReportDM::WriteLines(WordTable& table, ReportRecords& lines, int firstRow,
         table.setText(r, 3, book);
         table.setText(r, 4, author);
         if (foreign) {
-            table.setText(r, 5, lines.text(QStringLiteral("ori_cr")) + QStringLiteral("$ ")
-                                    + lines.text(QStringLiteral("Price")));
+            table.setText(r, 5, joined({lines.text(QStringLiteral("ori_cr")), QStringLiteral("$ "),
+                                        lines.text(QStringLiteral("Price"))}));
             table.setText(r, 6, lines.text(QStringLiteral("Qty")));
             table.setText(r, 7, lines.text(QStringLiteral("Disc")));
             table.setText(r, 8, lines.text(QStringLiteral("Rate")));
@@ -204,29 +215,29 @@ void TReportDM::PrintDocument(ReportRecords& header, ReportRecords& lines, Partn
                         m_mainDM.AreaFax(), m_mainDM.AreaEMail());
         if (side == PartnerSide::Customer) {
             head.setText(2, 1, QStringLiteral("客戶名稱："));
-            head.setText(2, 2, header.text(QStringLiteral("CustNo")) + QLatin1Char(' ')
-                                   + partner.text(QStringLiteral("CustName"))
-                                   + partner.text(QStringLiteral("Contact")));
-            QString address = partner.text(QStringLiteral("CAddress")) + kLineBreak
-                + QStringLiteral(" Tel:") + partner.text(QStringLiteral("CTel"))
-                + QStringLiteral(" Fax:") + partner.text(QStringLiteral("CFax"));
+            head.setText(2, 2, joined({header.text(QStringLiteral("CustNo")), QStringLiteral(" "),
+                                       partner.text(QStringLiteral("CustName")),
+                                       partner.text(QStringLiteral("Contact"))}));
+            QString address = joined({partner.text(QStringLiteral("CAddress")), QString(kLineBreak),
+                                      QStringLiteral(" Tel:"), partner.text(QStringLiteral("CTel")),
+                                      QStringLiteral(" Fax:"), partner.text(QStringLiteral("CFax"))});
             if (kind == PrintKind::Quotation || kind == PrintKind::Shipment)
                 address += QStringLiteral(" 統一編號：") + partner.text(QStringLiteral("Uniform_id"));
             head.setText(3, 2, address);
         } else {
             head.setText(2, 1, QStringLiteral("供應商名稱："));
-            head.setText(2, 2, header.text(QStringLiteral("VNo")) + QLatin1Char(' ')
-                                   + partner.text(QStringLiteral("VName"))
-                                   + partner.text(QStringLiteral("Contact")));
-            head.setText(3, 2, partner.text(QStringLiteral("VAddress")) + kLineBreak
-                                   + QStringLiteral("Tel:") + partner.text(QStringLiteral("VTel"))
-                                   + QStringLiteral(" Fax:") + partner.text(QStringLiteral("VFax")));
+            head.setText(2, 2, joined({header.text(QStringLiteral("VNo")), QStringLiteral(" "),
+                                       partner.text(QStringLiteral("VName")),
+                                       partner.text(QStringLiteral("Contact"))}));
+            head.setText(3, 2, joined({partner.text(QStringLiteral("VAddress")), QString(kLineBreak),
+                                       QStringLiteral("Tel:"), partner.text(QStringLiteral("VTel")),
+                                       QStringLiteral(" Fax:"), partner.text(QStringLiteral("VFax"))}));
         }
         head.setText(3, 4, header.text(QStringLiteral("PNo")));
         if (k <= 5) {
             if (kind == PrintKind::GoodsReceipt)
-                head.setText(4, 2, QStringLiteral("採:") + header.text(QStringLiteral("SOrdNo"))
-                                       + QStringLiteral("  ") + header.text(QStringLiteral("Remark")));
+                head.setText(4, 2, joined({QStringLiteral("採:"), header.text(QStringLiteral("SOrdNo")),
+                                           QStringLiteral("  "), header.text(QStringLiteral("Remark"))}));
             else
                 head.setText(4, 2, header.text(QStringLiteral("Remark")));
             head.setText(4, 4, header.text(QStringLiteral("EDate")));
@@ -314,12 +325,12 @@ void TReportDM::PrintBranchShipment(const QString& customerNo, const QString& sh
         RecordTable customer = RecordTable::fromQuery(query);
         customer.first();
         head.setText(2, 1, QStringLiteral("客戶名稱："));
-        head.setText(2, 2, shipment.text(QStringLiteral("CustNo")) + QLatin1Char(' ')
-                               + customer.text(QStringLiteral("CustName"))
-                               + customer.text(QStringLiteral("Contact")));
-        head.setText(3, 2, customer.text(QStringLiteral("CAddress")) + kLineBreak
-                               + QStringLiteral(" Tel:") + customer.text(QStringLiteral("CTel"))
-                               + QStringLiteral(" Fax:") + customer.text(QStringLiteral("CFax")));
+        head.setText(2, 2, joined({shipment.text(QStringLiteral("CustNo")), QStringLiteral(" "),
+                                   customer.text(QStringLiteral("CustName")),
+                                   customer.text(QStringLiteral("Contact"))}));
+        head.setText(3, 2, joined({customer.text(QStringLiteral("CAddress")), QString(kLineBreak),
+                                   QStringLiteral(" Tel:"), customer.text(QStringLiteral("CTel")),
+                                   QStringLiteral(" Fax:"), customer.text(QStringLiteral("CFax"))}));
         setProgress(progressBar, 2);
 
         // BookCols is built by the program from a validated branch code, never from input.
@@ -394,9 +405,9 @@ void TReportDM::PrintCounterReceipt(ReportRecords& lines, ReportProgress* progre
         WordTable body = m_word->table(1);
         WriteLetterhead(body, 1, 2, m_mainDM.AreaName(), m_mainDM.AreaAddress(), m_mainDM.AreaTel(),
                         m_mainDM.AreaFax(), m_mainDM.AreaEMail());
-        body.setText(2, 2, customer.text(QStringLiteral("CustNo")) + QLatin1Char(' ')
-                               + customer.text(QStringLiteral("CustName"))
-                               + customer.text(QStringLiteral("Contact")));
+        body.setText(2, 2, joined({customer.text(QStringLiteral("CustNo")), QStringLiteral(" "),
+                                   customer.text(QStringLiteral("CustName")),
+                                   customer.text(QStringLiteral("Contact"))}));
         body.setText(2, 4, saleDate);
         body.expandTwoRows(4, lineCount);
         WriteLines(body, lines, 4, foreign, false, progressBar);
@@ -417,21 +428,21 @@ void TReportDM::PrintCounterReceipt(ReportRecords& lines, ReportProgress* progre
 }
 
 void TReportDM::PrintDocument(TDataSet& header, TDataSet& lines, PartnerSide side, PrintKind kind,
-                              ReportProgress* progressBar, TDataSet& totals, TDataSet& partner)
+                              ReportProgress* progressBar, TDataSet& totals)
 {
     DataSetRecords headerRecords(header);
     DataSetRecords lineRecords(lines);
     DataSetRecords totalRecords(totals);
-    DataSetRecords partnerRecords(partner);
+    DataSetRecords partnerRecords(side == PartnerSide::Customer ? m_mainDM.CustDS : m_mainDM.VenDS);
     PrintDocument(headerRecords, lineRecords, side, kind, progressBar, totalRecords, partnerRecords);
 }
 
 void TReportDM::PrintCounterReceipt(TDataSet& lines, ReportProgress* progressBar,
                                     const QString& amountText, const QString& quantityText,
-                                    const QString& saleDate, bool foreign, TDataSet& customer)
+                                    const QString& saleDate, bool foreign)
 {
     DataSetRecords lineRecords(lines);
-    DataSetRecords customerRecords(customer);
+    DataSetRecords customerRecords(m_mainDM.CustDS);
     PrintCounterReceipt(lineRecords, progressBar, amountText, quantityText, saleDate, foreign,
                         customerRecords);
 }
