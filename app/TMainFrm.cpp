@@ -136,7 +136,7 @@ QWidget* TMainFrm::create(const ItemDef& def, QWidget* parent)
     if (!factory)
         return nullptr;
     try {
-        return factory(m_dm, parent);
+        return factory(TWindowContext{m_dm, m_reportDM}, parent);
     } catch (const std::exception&) {
         return nullptr;
     }
@@ -205,6 +205,7 @@ void TMainFrm::openModal(const ItemDef& def)
 
 void TMainFrm::closeEvent(QCloseEvent* event)
 {
+    m_dm.CloseSharedDataSets();
     // Children close by ascending index, each through its own close handling.
     const QList<QMdiSubWindow*> windows = m_mdi->subWindowList(QMdiArea::CreationOrder);
     for (QMdiSubWindow* sub : windows)

@@ -10,6 +10,7 @@ class QAction;
 class QMdiArea;
 class QMenu;
 class TMainDM;
+class TReportDM;
 
 /**
  * @brief The frame window: the module menu and the MDI area of the working windows.
@@ -28,6 +29,8 @@ public:
 
     /// Applies the login to the menu and the caption.
     void ApplyLogin();
+    /// The report module, created after the main window; windows opened from then on get it.
+    void SetReportDM(TReportDM* reportDM) { m_reportDM = reportDM; }
 
     QAction* menuItem(const QString& name) const { return m_items.value(name); }
     /// The window of a menu item while it exists.
@@ -58,6 +61,7 @@ private:
     void fillWindowMenu(QMenu* menu);
 
     TMainDM& m_dm;
+    TReportDM* m_reportDM = nullptr;
     TWindowRegistry m_registry;
     QMdiArea* m_mdi;
     QHash<QString, QAction*> m_items;

@@ -28,6 +28,7 @@ TUserFrm::TUserFrm(TMainDM& dm, QWidget* parent)
     m_password->setMaxLength(10);
     m_password->setEchoMode(QLineEdit::Password);
     m_password->setStyleSheet(QStringLiteral("lineedit-password-character: 42"));
+    m_code->setMinimumWidth(160);
     m_ok->setAutoDefault(false);
     m_cancel->setAutoDefault(false);
 

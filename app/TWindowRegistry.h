@@ -7,6 +7,14 @@
 
 class QWidget;
 class TMainDM;
+class TReportDM;
+
+/// What a window is created with: the main data module and the report module.
+struct TWindowContext
+{
+    TMainDM& mainDM;
+    TReportDM* reportDM;
+};
 
 /**
  * @brief The windows the main menu can open, by the name of their menu item.
@@ -18,7 +26,7 @@ class TMainDM;
 class TWindowRegistry
 {
 public:
-    using Factory = std::function<QWidget*(TMainDM& dm, QWidget* parent)>;
+    using Factory = std::function<QWidget*(const TWindowContext& context, QWidget* parent)>;
 
     void add(const QString& itemName, Factory factory) { m_factories.insert(itemName, std::move(factory)); }
     void remove(const QString& itemName) { m_factories.remove(itemName); }

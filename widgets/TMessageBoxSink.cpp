@@ -8,7 +8,7 @@ TDialogs::Answer TMessageBoxSink::show(TDialogs::Kind kind, const QString& text)
     using TDialogs::Answer;
     using TDialogs::Kind;
     QWidget* parent = QApplication::activeWindow();
-    const QString caption = QApplication::applicationDisplayName();
+    static const QString caption = QStringLiteral("禾嶼圖書出版社庫存系統");
     switch (kind) {
     case Kind::Information:
         QMessageBox::information(parent, caption, text);

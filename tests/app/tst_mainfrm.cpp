@@ -11,11 +11,15 @@
 
 #include "app/TMainFrm.h"
 #include "data/TMainDM.h"
+#include "data/dataset/TDataSet.h"
 #include "../support/MessageRecorder.h"
+#include "../support/TestDb.h"
 
 namespace {
 
 QStringList g_log;
+/// A shared dataset whose state the probes log when they close.
+TDataSet* g_watched = nullptr;
 
 /// A working window that remembers the privilege position it read when it was created and
 /// logs its own close handling.
@@ -32,7 +36,8 @@ public:
 protected:
     void closeEvent(QCloseEvent* e) override
     {
-        g_log << QStringLiteral("close ") + objectName();
+        g_log << QStringLiteral("close ") + objectName()
+                     + (g_watched && g_watched->isActive() ? QStringLiteral(" (rates open)") : QString());
         QWidget::closeEvent(e);
     }
 };
@@ -52,10 +57,10 @@ protected:
 
 TWindowRegistry::Factory probe(const QString& name, int* created = nullptr)
 {
-    return [name, created](TMainDM& dm, QWidget*) -> QWidget* {
+    return [name, created](const TWindowContext& context, QWidget*) -> QWidget* {
         if (created)
             ++*created;
-        return new ProbeWindow(name, dm.PrivIndex);
+        return new ProbeWindow(name, context.mainDM.PrivIndex);
     };
 }
 
@@ -197,7 +202,7 @@ void TestMainFrm::ownSizeChildIsNotMaximised()
 {
     TMainDM dm;
     TWindowRegistry registry;
-    registry.add("N1", [](TMainDM&, QWidget*) {
+    registry.add("N1", [](const TWindowContext&, QWidget*) {
         auto* w = new ProbeWindow("catalogue", 0);
         w->resize(300, 200);
         return w;
@@ -217,10 +222,10 @@ void TestMainFrm::failedCreationIsNotRegistered()
     TMainDM dm;
     int calls = 0;
     TWindowRegistry registry;
-    registry.add("VendorItem", [&calls](TMainDM& mainDM, QWidget*) -> QWidget* {
+    registry.add("VendorItem", [&calls](const TWindowContext& context, QWidget*) -> QWidget* {
         if (++calls == 1)
             throw std::runtime_error("out of handles");
-        return new ProbeWindow("suppliers", mainDM.PrivIndex);
+        return new ProbeWindow("suppliers", context.mainDM.PrivIndex);
     });
     TMainFrm frm(dm, registry);
     frm.show();
@@ -252,11 +257,11 @@ void TestMainFrm::modalDialogs()
     int rates = 0;
     int accounts = 0;
     TWindowRegistry registry;
-    registry.add("RateItem", [&rates](TMainDM&, QWidget* parent) {
+    registry.add("RateItem", [&rates](const TWindowContext&, QWidget* parent) {
         ++rates;
         return new ProbeDialog(parent);
     });
-    registry.add("AccMrgItem", [&accounts](TMainDM&, QWidget* parent) {
+    registry.add("AccMrgItem", [&accounts](const TWindowContext&, QWidget* parent) {
         ++accounts;
         return new ProbeDialog(parent);
     });
@@ -300,7 +305,12 @@ void TestMainFrm::windowMenuListsChildren()
 
 void TestMainFrm::closingMainWindowClosesEveryChild()
 {
+    auto db = TestDb::sqlite();
+    QVERIFY(db->loadDemo());
     TMainDM dm;
+    dm.MainADOCon.configure(db->settings());
+    QVERIFY(dm.RateDS.open());
+    g_watched = &dm.RateDS;
     TWindowRegistry registry;
     registry.add("CustomerItem", probe("customers"));
     registry.add("BookItem", probe("books"));
@@ -310,6 +320,9 @@ void TestMainFrm::closingMainWindowClosesEveryChild()
     for (const char* item : {"BookItem", "QuoteItem", "CustomerItem"})
         frm.menuItem(QString::fromLatin1(item))->trigger();
     QVERIFY(frm.close());
+    g_watched = nullptr;
+    // The shared lookups close first, then every child by ascending index.
+    QVERIFY(!dm.RateDS.isActive());
     QCOMPARE(g_log, (QStringList{"close books", "close quotes", "close customers"}));
     QTRY_VERIFY(frm.mdiArea()->subWindowList().isEmpty());
     QTRY_VERIFY(!frm.openedWindow("BookItem"));
