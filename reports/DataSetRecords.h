@@ -11,7 +11,7 @@ class TDataSet;
 class DataSetRecords : public ReportRecords
 {
 public:
-    explicit DataSetRecords(TDataSet& dataSet) : m_dataSet(dataSet) { }
+    explicit DataSetRecords(TDataSet& dataSet) : m_dataSet(dataSet) {}
 
     int recordCount() const override;
     void first() override;

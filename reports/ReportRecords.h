@@ -27,6 +27,6 @@ public:
     virtual QString text(const QString& name) const = 0;
 
     /// Bound widgets stop following the walk; the report restores them when it finishes.
-    virtual void disableControls() { }
-    virtual void enableControls() { }
+    virtual void disableControls() {}
+    virtual void enableControls() {}
 };

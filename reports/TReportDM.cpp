@@ -34,7 +34,8 @@ TReportDM::TReportDM(TMainDM& mainDM, ReportDesktop& desktop, QObject* parent)
     if (!configured.isEmpty())
         m_templateFolders.append(configured);
     if (QCoreApplication::instance())
-        m_templateFolders.append(QCoreApplication::applicationDirPath() + QStringLiteral("/Report"));
+        m_templateFolders.append(QCoreApplication::applicationDirPath() +
+                                 QStringLiteral("/Report"));
     m_outputFolder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     if (m_outputFolder.isEmpty())
         m_outputFolder = QDir::homePath();
@@ -107,7 +108,8 @@ QString TReportDM::FreshPath(const QString& title, const QString& suffix) const
         if (forbidden.contains(c) || c.unicode() < 0x20)
             c = QLatin1Char('_');
     }
-    base += QLatin1Char('_') + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    base +=
+        QLatin1Char('_') + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
     const QDir folder(m_outputFolder);
     QString path = folder.filePath(base + QLatin1Char('.') + suffix);
     for (int n = 2; QFileInfo::exists(path); ++n)
@@ -162,8 +164,8 @@ void TReportDM::WriteLetterhead(office::WordTable& table, int row, int column, c
 {
     table.insertBefore(row, column, name);
     table.insertAfter(row, column,
-                      address + QStringLiteral("\nTel: ") + tel + QStringLiteral("\nFax: ") + fax
-                          + QStringLiteral("\nE-mail: ") + eMail);
+                      address + QStringLiteral("\nTel: ") + tel + QStringLiteral("\nFax: ") + fax +
+                          QStringLiteral("\nE-mail: ") + eMail);
 }
 
 QString TReportDM::FormatF2(double value)
@@ -187,8 +189,9 @@ QString TReportDM::CurrencyBreakdown(ReportRecords& lines, bool plainLastMark)
     for (lines.first(); !lines.eof(); lines.next()) {
         const QString code = lines.text(QStringLiteral("ori_cr"));
         const double amount = lines.value(QStringLiteral("UnSum")).toDouble();
-        auto it = std::lower_bound(groups.begin(), groups.end(), code,
-                                   [](const QPair<QString, double>& g, const QString& c) { return g.first < c; });
+        auto it = std::lower_bound(
+            groups.begin(), groups.end(), code,
+            [](const QPair<QString, double>& g, const QString& c) { return g.first < c; });
         if (it != groups.end() && it->first == code)
             it->second += amount;
         else

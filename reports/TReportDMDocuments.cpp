@@ -43,7 +43,10 @@ void stepProgress(ReportProgress* progress)
 class ControlsDisabled
 {
 public:
-    explicit ControlsDisabled(ReportRecords& records) : m_records(records) { m_records.disableControls(); }
+    explicit ControlsDisabled(ReportRecords& records) : m_records(records)
+    {
+        m_records.disableControls();
+    }
     ~ControlsDisabled() { m_records.enableControls(); }
     ControlsDisabled(const ControlsDisabled&) = delete;
     ControlsDisabled& operator=(const ControlsDisabled&) = delete;
@@ -171,8 +174,9 @@ void TReportDM::WriteLines(WordTable& table, ReportRecords& lines, int firstRow,
         table.setText(r, 3, book);
         table.setText(r, 4, author);
         if (foreign) {
-            table.setText(r, 5, joined({lines.text(QStringLiteral("ori_cr")), QStringLiteral("$ "),
-                                        lines.text(QStringLiteral("Price"))}));
+            table.setText(r, 5,
+                          joined({lines.text(QStringLiteral("ori_cr")), QStringLiteral("$ "),
+                                  lines.text(QStringLiteral("Price"))}));
             table.setText(r, 6, lines.text(QStringLiteral("Qty")));
             table.setText(r, 7, lines.text(QStringLiteral("Disc")));
             table.setText(r, 8, lines.text(QStringLiteral("Rate")));
@@ -215,29 +219,35 @@ void TReportDM::PrintDocument(ReportRecords& header, ReportRecords& lines, Partn
                         m_mainDM.AreaFax(), m_mainDM.AreaEMail());
         if (side == PartnerSide::Customer) {
             head.setText(2, 1, QStringLiteral("客戶名稱："));
-            head.setText(2, 2, joined({header.text(QStringLiteral("CustNo")), QStringLiteral(" "),
-                                       partner.text(QStringLiteral("CustName")),
-                                       partner.text(QStringLiteral("Contact"))}));
-            QString address = joined({partner.text(QStringLiteral("CAddress")), QString(kLineBreak),
-                                      QStringLiteral(" Tel:"), partner.text(QStringLiteral("CTel")),
-                                      QStringLiteral(" Fax:"), partner.text(QStringLiteral("CFax"))});
+            head.setText(2, 2,
+                         joined({header.text(QStringLiteral("CustNo")), QStringLiteral(" "),
+                                 partner.text(QStringLiteral("CustName")),
+                                 partner.text(QStringLiteral("Contact"))}));
+            QString address =
+                joined({partner.text(QStringLiteral("CAddress")), QString(kLineBreak),
+                        QStringLiteral(" Tel:"), partner.text(QStringLiteral("CTel")),
+                        QStringLiteral(" Fax:"), partner.text(QStringLiteral("CFax"))});
             if (kind == PrintKind::Quotation || kind == PrintKind::Shipment)
-                address += QStringLiteral(" 統一編號：") + partner.text(QStringLiteral("Uniform_id"));
+                address +=
+                    QStringLiteral(" 統一編號：") + partner.text(QStringLiteral("Uniform_id"));
             head.setText(3, 2, address);
         } else {
             head.setText(2, 1, QStringLiteral("供應商名稱："));
-            head.setText(2, 2, joined({header.text(QStringLiteral("VNo")), QStringLiteral(" "),
-                                       partner.text(QStringLiteral("VName")),
-                                       partner.text(QStringLiteral("Contact"))}));
-            head.setText(3, 2, joined({partner.text(QStringLiteral("VAddress")), QString(kLineBreak),
-                                       QStringLiteral("Tel:"), partner.text(QStringLiteral("VTel")),
-                                       QStringLiteral(" Fax:"), partner.text(QStringLiteral("VFax"))}));
+            head.setText(2, 2,
+                         joined({header.text(QStringLiteral("VNo")), QStringLiteral(" "),
+                                 partner.text(QStringLiteral("VName")),
+                                 partner.text(QStringLiteral("Contact"))}));
+            head.setText(3, 2,
+                         joined({partner.text(QStringLiteral("VAddress")), QString(kLineBreak),
+                                 QStringLiteral("Tel:"), partner.text(QStringLiteral("VTel")),
+                                 QStringLiteral(" Fax:"), partner.text(QStringLiteral("VFax"))}));
         }
         head.setText(3, 4, header.text(QStringLiteral("PNo")));
         if (k <= 5) {
             if (kind == PrintKind::GoodsReceipt)
-                head.setText(4, 2, joined({QStringLiteral("採:"), header.text(QStringLiteral("SOrdNo")),
-                                           QStringLiteral("  "), header.text(QStringLiteral("Remark"))}));
+                head.setText(4, 2,
+                             joined({QStringLiteral("採:"), header.text(QStringLiteral("SOrdNo")),
+                                     QStringLiteral("  "), header.text(QStringLiteral("Remark"))}));
             else
                 head.setText(4, 2, header.text(QStringLiteral("Remark")));
             head.setText(4, 4, header.text(QStringLiteral("EDate")));
@@ -253,8 +263,12 @@ void TReportDM::PrintDocument(ReportRecords& header, ReportRecords& lines, Partn
         WriteLines(body, lines, 2, foreign, true, progressBar);
         int r = 2 + lineCount;
         if (kind == PrintKind::Quotation || kind == PrintKind::Shipment) {
-            body.setText(r, 1, QStringLiteral("運費：") + FormatF2(numberOf(header, QStringLiteral("FCharge"))));
-            body.setText(r, 2, QStringLiteral("雜項：") + FormatF2(numberOf(header, QStringLiteral("Sundries"))));
+            body.setText(r, 1,
+                         QStringLiteral("運費：") +
+                             FormatF2(numberOf(header, QStringLiteral("FCharge"))));
+            body.setText(r, 2,
+                         QStringLiteral("雜項：") +
+                             FormatF2(numberOf(header, QStringLiteral("Sundries"))));
             ++r;
         }
         const QString breakdown = foreign ? CurrencyBreakdown(lines, true) : QString();
@@ -277,8 +291,8 @@ void TReportDM::PrintDocument(ReportRecords& header, ReportRecords& lines, Partn
 
 void TReportDM::PrintBranchShipment(const QString& customerNo, const QString& shipmentNo,
                                     ReportProgress* progressBar, const QString& name,
-                                    const QString& address, const QString& tel,
-                                    const QString& fax, const QString& eMail)
+                                    const QString& address, const QString& tel, const QString& fax,
+                                    const QString& eMail)
 {
     // The branch's own rows, read with bound values: the number comes from a remark text.
     QSqlDatabase db = m_mainDM.MainADOCon.database();
@@ -304,7 +318,8 @@ void TReportDM::PrintBranchShipment(const QString& customerNo, const QString& sh
     const bool foreign = shipment.value(QStringLiteral("MKind")).toBool();
     if (!OpenWordTemplate(foreign ? QStringLiteral("ExportF.dot") : QStringLiteral("ExportL.dot")))
         return;
-    const QString title = QStringLiteral("分公司出貨單_") + customerNo + QLatin1Char('_') + QString::number(number);
+    const QString title =
+        QStringLiteral("分公司出貨單_") + customerNo + QLatin1Char('_') + QString::number(number);
     try {
         WordTable head = m_word->headerTable();
         WriteLetterhead(head, 1, 2, name, address, tel, fax, eMail);
@@ -325,18 +340,21 @@ void TReportDM::PrintBranchShipment(const QString& customerNo, const QString& sh
         RecordTable customer = RecordTable::fromQuery(query);
         customer.first();
         head.setText(2, 1, QStringLiteral("客戶名稱："));
-        head.setText(2, 2, joined({shipment.text(QStringLiteral("CustNo")), QStringLiteral(" "),
-                                   customer.text(QStringLiteral("CustName")),
-                                   customer.text(QStringLiteral("Contact"))}));
-        head.setText(3, 2, joined({customer.text(QStringLiteral("CAddress")), QString(kLineBreak),
-                                   QStringLiteral(" Tel:"), customer.text(QStringLiteral("CTel")),
-                                   QStringLiteral(" Fax:"), customer.text(QStringLiteral("CFax"))}));
+        head.setText(2, 2,
+                     joined({shipment.text(QStringLiteral("CustNo")), QStringLiteral(" "),
+                             customer.text(QStringLiteral("CustName")),
+                             customer.text(QStringLiteral("Contact"))}));
+        head.setText(3, 2,
+                     joined({customer.text(QStringLiteral("CAddress")), QString(kLineBreak),
+                             QStringLiteral(" Tel:"), customer.text(QStringLiteral("CTel")),
+                             QStringLiteral(" Fax:"), customer.text(QStringLiteral("CFax"))}));
         setProgress(progressBar, 2);
 
         // BookCols is built by the program from a validated branch code, never from input.
-        query.prepare(QStringLiteral("Select ExpDetail.*,") + m_mainDM.BookCols()
-                      + QStringLiteral(" FROM ExpDetail left join Book on (ExpDetail.BookNo=Book.BookNo)"
-                                       " where ExpDetail.SArea=? and ExpDetail.PNO=? order by ExpDetail.ETime"));
+        query.prepare(QStringLiteral("Select ExpDetail.*,") + m_mainDM.BookCols() +
+                      QStringLiteral(
+                          " FROM ExpDetail left join Book on (ExpDetail.BookNo=Book.BookNo)"
+                          " where ExpDetail.SArea=? and ExpDetail.PNO=? order by ExpDetail.ETime"));
         query.addBindValue(customerNo);
         query.addBindValue(number);
         if (!query.exec())
@@ -405,9 +423,10 @@ void TReportDM::PrintCounterReceipt(ReportRecords& lines, ReportProgress* progre
         WordTable body = m_word->table(1);
         WriteLetterhead(body, 1, 2, m_mainDM.AreaName(), m_mainDM.AreaAddress(), m_mainDM.AreaTel(),
                         m_mainDM.AreaFax(), m_mainDM.AreaEMail());
-        body.setText(2, 2, joined({customer.text(QStringLiteral("CustNo")), QStringLiteral(" "),
-                                   customer.text(QStringLiteral("CustName")),
-                                   customer.text(QStringLiteral("Contact"))}));
+        body.setText(2, 2,
+                     joined({customer.text(QStringLiteral("CustNo")), QStringLiteral(" "),
+                             customer.text(QStringLiteral("CustName")),
+                             customer.text(QStringLiteral("Contact"))}));
         body.setText(2, 4, saleDate);
         body.expandTwoRows(4, lineCount);
         WriteLines(body, lines, 4, foreign, false, progressBar);
@@ -434,7 +453,8 @@ void TReportDM::PrintDocument(TDataSet& header, TDataSet& lines, PartnerSide sid
     DataSetRecords lineRecords(lines);
     DataSetRecords totalRecords(totals);
     DataSetRecords partnerRecords(side == PartnerSide::Customer ? m_mainDM.CustDS : m_mainDM.VenDS);
-    PrintDocument(headerRecords, lineRecords, side, kind, progressBar, totalRecords, partnerRecords);
+    PrintDocument(headerRecords, lineRecords, side, kind, progressBar, totalRecords,
+                  partnerRecords);
 }
 
 void TReportDM::PrintCounterReceipt(TDataSet& lines, ReportProgress* progressBar,

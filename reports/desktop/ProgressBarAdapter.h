@@ -9,7 +9,7 @@
 class ProgressBarAdapter : public ReportProgress
 {
 public:
-    explicit ProgressBarAdapter(QProgressBar* bar) : m_bar(bar) { }
+    explicit ProgressBarAdapter(QProgressBar* bar) : m_bar(bar) {}
 
     void setMinimum(int value) override;
     void setMaximum(int value) override;

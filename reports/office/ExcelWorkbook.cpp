@@ -49,10 +49,12 @@ bool ExcelWorkbook::open(const QString& path, QString* error)
         return false;
     }
     // Shared strings are only read, to show what the template holds; we write inline text.
-    const QString stringsName = workbookName.left(workbookName.lastIndexOf('/') + 1) + "sharedStrings.xml";
+    const QString stringsName =
+        workbookName.left(workbookName.lastIndexOf('/') + 1) + "sharedStrings.xml";
     XmlPart strings;
     QString ignored;
-    if (m_package.zip().contains(stringsName) && m_package.parsePart(stringsName, &strings, &ignored)) {
+    if (m_package.zip().contains(stringsName) &&
+        m_package.parsePart(stringsName, &strings, &ignored)) {
         for (const XmlNode& item : strings.root().children("si")) {
             QString text;
             if (const XmlNode t = item.child("t"))
@@ -69,7 +71,8 @@ bool ExcelWorkbook::open(const QString& path, QString* error)
     if (!calc) {
         // calcPr follows these elements in the workbook's fixed element order.
         XmlNode after;
-        for (const char* name : {"sheets", "functionGroups", "externalReferences", "definedNames"}) {
+        for (const char* name :
+             {"sheets", "functionGroups", "externalReferences", "definedNames"}) {
             if (const XmlNode n = root.child(name))
                 after = n;
         }
@@ -144,7 +147,8 @@ XmlNode ExcelWorkbook::findCell(int row, int column, bool create)
     XmlNode cellNode = rowNode.appendChild("c");
     cellNode.setAttribute("r", ref);
     // A row-wide style applies to cells the row did not have.
-    if (rowNode.attribute("customFormat") == QLatin1String("1") && !rowNode.attribute("s").isEmpty())
+    if (rowNode.attribute("customFormat") == QLatin1String("1") &&
+        !rowNode.attribute("s").isEmpty())
         cellNode.setAttribute("s", rowNode.attribute("s"));
     return cellNode;
 }
@@ -179,7 +183,8 @@ void ExcelWorkbook::setCell(int row, int column, const QVariant& value)
         break;
     }
     QString text = value.toString();
-    text.removeIf([](QChar ch) { return ch.unicode() < 0x20 && ch != QChar('\n') && ch != QChar('\t'); });
+    text.removeIf(
+        [](QChar ch) { return ch.unicode() < 0x20 && ch != QChar('\n') && ch != QChar('\t'); });
     fresh.setAttribute("t", QStringLiteral("inlineStr"));
     XmlNode t = fresh.appendChild("is").appendChild("t");
     t.setAttribute("xml:space", QStringLiteral("preserve"));

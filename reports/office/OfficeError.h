@@ -14,7 +14,7 @@ namespace office {
 class OfficeError : public std::exception
 {
 public:
-    explicit OfficeError(const QString& text) : m_text(text), m_utf8(text.toStdString()) { }
+    explicit OfficeError(const QString& text) : m_text(text), m_utf8(text.toStdString()) {}
     const QString& text() const { return m_text; }
     const char* what() const noexcept override { return m_utf8.c_str(); }
 

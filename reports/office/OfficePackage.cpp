@@ -51,7 +51,8 @@ bool OfficePackage::parsePart(const QString& name, XmlPart* part, QString* error
 
 QString OfficePackage::relationshipTarget(const QString& sourcePart, const QString& id) const
 {
-    const QString relsName = sourcePart.isEmpty() ? QStringLiteral("_rels/.rels") : relsPathOf(sourcePart);
+    const QString relsName =
+        sourcePart.isEmpty() ? QStringLiteral("_rels/.rels") : relsPathOf(sourcePart);
     XmlPart rels;
     QString error;
     if (id.isEmpty() || !parsePart(relsName, &rels, &error))

@@ -38,9 +38,11 @@ XmlNode runPropertiesOf(const XmlNode& paragraph, bool last)
 }
 
 /// Builds one run holding @p segment (no LF), VT as line breaks and tabs as tab stops.
-XmlNode makeRun(XmlNode paragraph, const XmlNode& before, const QString& segment, const XmlNode& rPr)
+XmlNode makeRun(XmlNode paragraph, const XmlNode& before, const QString& segment,
+                const XmlNode& rPr)
 {
-    XmlNode run = before ? paragraph.insertChildBefore("w:r", before) : paragraph.appendChild("w:r");
+    XmlNode run =
+        before ? paragraph.insertChildBefore("w:r", before) : paragraph.appendChild("w:r");
     if (rPr) {
         XmlNode copy = run.insertCopyAfter(rPr, XmlNode());
         // A paragraph mark's properties may carry revision marks a run cannot hold.
@@ -73,7 +75,8 @@ XmlNode makeRun(XmlNode paragraph, const XmlNode& before, const QString& segment
     return run;
 }
 
-XmlNode newParagraphLike(XmlNode container, const XmlNode& model, const XmlNode& reference, bool after)
+XmlNode newParagraphLike(XmlNode container, const XmlNode& model, const XmlNode& reference,
+                         bool after)
 {
     XmlNode paragraph = after ? container.insertChildAfter("w:p", reference)
                               : container.insertChildBefore("w:p", reference);
@@ -96,8 +99,8 @@ void collectText(const XmlNode& node, QString* out)
             out->append(QChar('\v'));
         else if (name == QLatin1String("w:tab"))
             out->append(QChar('\t'));
-        else if (name == QLatin1String("w:delText") || name == QLatin1String("w:instrText")
-                 || name == QLatin1String("w:pPr") || name == QLatin1String("w:rPr"))
+        else if (name == QLatin1String("w:delText") || name == QLatin1String("w:instrText") ||
+                 name == QLatin1String("w:pPr") || name == QLatin1String("w:rPr"))
             continue;
         else
             collectText(child, out);
@@ -121,7 +124,8 @@ void clearRow(XmlNode row)
     for (XmlNode cell : row.children("w:tc")) {
         const QList<XmlNode> paragraphs = cell.children("w:p");
         for (const XmlNode& child : cell.elements()) {
-            if (child.name() != QLatin1String("w:tcPr") && !(paragraphs.size() && child == paragraphs.first()))
+            if (child.name() != QLatin1String("w:tcPr") &&
+                !(paragraphs.size() && child == paragraphs.first()))
                 cell.removeChild(child);
         }
         if (paragraphs.isEmpty()) {
@@ -400,8 +404,10 @@ WordTable WordDocument::headerTable()
         // The first section's properties sit in its last paragraph, or at the end of the body.
         const XmlNode sectPr = body().firstDescendant("w:sectPr");
         QString target;
-        for (const XmlNode& reference : sectPr ? sectPr.children("w:headerReference") : QList<XmlNode>()) {
-            if (reference.attribute("w:type") == QLatin1String("default") || reference.attribute("w:type").isEmpty())
+        for (const XmlNode& reference :
+             sectPr ? sectPr.children("w:headerReference") : QList<XmlNode>()) {
+            if (reference.attribute("w:type") == QLatin1String("default") ||
+                reference.attribute("w:type").isEmpty())
                 target = m_package.relationshipTarget(m_mainName, reference.attribute("r:id"));
         }
         auto header = std::make_unique<XmlPart>();
@@ -444,7 +450,8 @@ void WordDocument::setBookmarkText(int index, const QString& value)
     const XmlNode reference = end && end.parent() == container ? end : XmlNode();
     QString segment = cleaned(value);
     segment.replace(QChar('\n'), QChar('\v'));
-    makeRun(container, reference.isNull() && !old.isEmpty() ? old.first() : reference, segment, rPr);
+    makeRun(container, reference.isNull() && !old.isEmpty() ? old.first() : reference, segment,
+            rPr);
     for (const XmlNode& n : old)
         container.removeChild(n);
 }
@@ -457,7 +464,8 @@ QString WordDocument::bookmarkText(int index) const
         throw OfficeError(QStringLiteral("要求的集合成員不存在：第%1個書籤").arg(index));
     const XmlNode start = marks.at(index - 1);
     QString result;
-    for (XmlNode n = start.nextSibling(); n && n.name() != QLatin1String("w:bookmarkEnd"); n = n.nextSibling()) {
+    for (XmlNode n = start.nextSibling(); n && n.name() != QLatin1String("w:bookmarkEnd");
+         n = n.nextSibling()) {
         if (n.name() == QLatin1String("w:r"))
             collectText(n, &result);
     }
@@ -494,8 +502,8 @@ void WordDocument::pasteAtEnd(const WordClip& clip)
     XmlNode reference = container.child("w:sectPr");
     QList<XmlNode> blocks = container.elements();
     blocks.removeIf([](const XmlNode& n) { return n.name() == QLatin1String("w:sectPr"); });
-    if (!blocks.isEmpty() && blocks.last().name() == QLatin1String("w:p")
-        && blocks.last().descendants("w:t").isEmpty() && !blocks.last().firstDescendant("w:sectPr"))
+    if (!blocks.isEmpty() && blocks.last().name() == QLatin1String("w:p") &&
+        blocks.last().descendants("w:t").isEmpty() && !blocks.last().firstDescendant("w:sectPr"))
         reference = blocks.last();
     for (const XmlNode& block : clip.m_blocks.elements()) {
         if (reference)
@@ -512,7 +520,8 @@ void WordDocument::joinAdjacentTables()
     XmlNode current = container.child("w:tbl");
     while (current) {
         XmlNode next = current.nextSibling();
-        if (next && next.name() == QLatin1String("w:tbl") && current.name() == QLatin1String("w:tbl")) {
+        if (next && next.name() == QLatin1String("w:tbl") &&
+            current.name() == QLatin1String("w:tbl")) {
             for (const XmlNode& tr : next.children("w:tr"))
                 current.insertCopyAfter(tr, XmlNode());
             container.removeChild(next);

@@ -51,7 +51,7 @@ public:
 
 private:
     friend class WordDocument;
-    WordTable(WordDocument* document, XmlNode table) : m_document(document), m_table(table) { }
+    WordTable(WordDocument* document, XmlNode table) : m_document(document), m_table(table) {}
     XmlNode row(int row) const;
     XmlNode cell(int row, int column) const;
 

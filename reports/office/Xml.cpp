@@ -126,7 +126,8 @@ XmlNode XmlNode::prependChild(const char* name)
 
 XmlNode XmlNode::insertChildBefore(const char* name, const XmlNode& reference)
 {
-    return XmlNode(node(m_node).insert_child_before(name, node(reference.m_node)).internal_object());
+    return XmlNode(
+        node(m_node).insert_child_before(name, node(reference.m_node)).internal_object());
 }
 
 XmlNode XmlNode::insertChildAfter(const char* name, const XmlNode& reference)
@@ -138,8 +139,8 @@ XmlNode XmlNode::insertCopyAfter(const XmlNode& source, const XmlNode& reference
 {
     pugi::xml_node n = node(m_node);
     pugi::xml_node copy = reference.isNull()
-        ? n.append_copy(node(source.m_node))
-        : n.insert_copy_after(node(source.m_node), node(reference.m_node));
+                              ? n.append_copy(node(source.m_node))
+                              : n.insert_copy_after(node(source.m_node), node(reference.m_node));
     return XmlNode(copy.internal_object());
 }
 
@@ -147,8 +148,8 @@ XmlNode XmlNode::insertCopyBefore(const XmlNode& source, const XmlNode& referenc
 {
     pugi::xml_node n = node(m_node);
     pugi::xml_node copy = reference.isNull()
-        ? n.prepend_copy(node(source.m_node))
-        : n.insert_copy_before(node(source.m_node), node(reference.m_node));
+                              ? n.prepend_copy(node(source.m_node))
+                              : n.insert_copy_before(node(source.m_node), node(reference.m_node));
     return XmlNode(copy.internal_object());
 }
 
@@ -157,7 +158,7 @@ void XmlNode::removeChild(const XmlNode& child)
     node(m_node).remove_child(node(child.m_node));
 }
 
-XmlPart::XmlPart() : m_document(std::make_unique<pugi::xml_document>()) { }
+XmlPart::XmlPart() : m_document(std::make_unique<pugi::xml_document>()) {}
 XmlPart::~XmlPart() = default;
 XmlPart::XmlPart(XmlPart&&) noexcept = default;
 XmlPart& XmlPart::operator=(XmlPart&&) noexcept = default;
@@ -166,8 +167,8 @@ bool XmlPart::parse(const QByteArray& data, QString* error)
 {
     // Whitespace-only text is kept: a blank inside <w:t xml:space="preserve"> is content.
     const pugi::xml_parse_result result = m_document->load_buffer(
-        data.constData(), size_t(data.size()), pugi::parse_default | pugi::parse_ws_pcdata_single
-            | pugi::parse_declaration);
+        data.constData(), size_t(data.size()),
+        pugi::parse_default | pugi::parse_ws_pcdata_single | pugi::parse_declaration);
     if (!result) {
         *error = QString::fromUtf8(result.description());
         return false;

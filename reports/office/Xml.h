@@ -60,7 +60,7 @@ public:
 
 private:
     friend class XmlPart;
-    explicit XmlNode(pugi::xml_node_struct* node) : m_node(node) { }
+    explicit XmlNode(pugi::xml_node_struct* node) : m_node(node) {}
     pugi::xml_node_struct* m_node = nullptr;
 };
 

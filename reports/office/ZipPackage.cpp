@@ -33,8 +33,8 @@ bool ZipPackage::read(const QString& path, QString* error)
     for (zip_int64_t i = 0; i < count && ok; ++i) {
         zip_stat_t stat;
         zip_stat_init(&stat);
-        if (zip_stat_index(archive, zip_uint64_t(i), 0, &stat) != 0 || !(stat.valid & ZIP_STAT_SIZE)
-            || !(stat.valid & ZIP_STAT_NAME)) {
+        if (zip_stat_index(archive, zip_uint64_t(i), 0, &stat) != 0 ||
+            !(stat.valid & ZIP_STAT_SIZE) || !(stat.valid & ZIP_STAT_NAME)) {
             ok = false;
             break;
         }
@@ -66,8 +66,7 @@ bool ZipPackage::read(const QString& path, QString* error)
 bool ZipPackage::write(const QString& path, QString* error) const
 {
     int code = 0;
-    zip_t* archive =
-        zip_open(QFile::encodeName(path).constData(), ZIP_CREATE | ZIP_EXCL, &code);
+    zip_t* archive = zip_open(QFile::encodeName(path).constData(), ZIP_CREATE | ZIP_EXCL, &code);
     if (!archive) {
         *error = path + ": " + zipErrorText(code);
         return false;
@@ -82,13 +81,14 @@ bool ZipPackage::write(const QString& path, QString* error) const
     }
     for (const Entry* entry : ordered) {
         // The buffers stay alive until zip_close, which is when libzip reads them.
-        zip_source_t* source =
-            zip_source_buffer(archive, entry->data.constData(), zip_uint64_t(entry->data.size()), 0);
-        const zip_int64_t index = source
-            ? zip_file_add(archive, entry->name.toUtf8().constData(), source, ZIP_FL_ENC_UTF_8)
-            : -1;
+        zip_source_t* source = zip_source_buffer(archive, entry->data.constData(),
+                                                 zip_uint64_t(entry->data.size()), 0);
+        const zip_int64_t index = source ? zip_file_add(archive, entry->name.toUtf8().constData(),
+                                                        source, ZIP_FL_ENC_UTF_8)
+                                         : -1;
         // Markup compresses well even at the fastest level; long documents save much sooner.
-        if (index < 0 || zip_set_file_compression(archive, zip_uint64_t(index), ZIP_CM_DEFLATE, 1) != 0) {
+        if (index < 0 ||
+            zip_set_file_compression(archive, zip_uint64_t(index), ZIP_CM_DEFLATE, 1) != 0) {
             if (index >= 0)
                 source = nullptr; // owned by the archive now
             if (source)

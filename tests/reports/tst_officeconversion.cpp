@@ -40,13 +40,15 @@ void TestOfficeConversion::initTestCase()
         QSKIP("libreoffice is not on PATH");
 }
 
-QByteArray TestOfficeConversion::convert(const QString& file, const QString& filter, const QString& suffix)
+QByteArray TestOfficeConversion::convert(const QString& file, const QString& filter,
+                                         const QString& suffix)
 {
     const QString outDir = m_dir.filePath("converted");
     QProcess office;
     office.setProcessChannelMode(QProcess::MergedChannels);
     office.start(m_office, {"--headless", "--norestore",
-                            "-env:UserInstallation=" + QUrl::fromLocalFile(m_dir.filePath("profile")).toString(),
+                            "-env:UserInstallation=" +
+                                QUrl::fromLocalFile(m_dir.filePath("profile")).toString(),
                             "--convert-to", filter, "--outdir", outDir, file});
     if (!office.waitForFinished(180000)) {
         office.kill();
@@ -75,19 +77,22 @@ void TestOfficeConversion::documentAndWorkbookConvert()
     FakeDesktop desktop;
     TReportDM reports(mainDM, desktop);
     reports.SetOutputFolder(m_dir.filePath("documents"));
-    reports.SetTemplateFolders({qEnvironmentVariable("HEYU_REPORT_DIR"), QStringLiteral(HEYU_REPORT_FIXTURES)});
+    reports.SetTemplateFolders(
+        {qEnvironmentVariable("HEYU_REPORT_DIR"), QStringLiteral(HEYU_REPORT_FIXTURES)});
     MessageRecorder messages;
 
-    RecordTable header({"PNo", "CustNo", "EDate", "MKind", "Remark", "FCharge", "Sundries", "invDate", "invoice"},
-                       {{77, "A0002", "2026/12/11", 1, "急件", 0, 0, "", ""}});
-    RecordTable lines({"BookNo", "BookName", "ISBN", "PubYear", "Edition", "Author", "BPublisher", "NTPrice",
-                       "Price", "Qty", "Disc", "Rate", "UnSum", "ori_cr"},
-                      {{"HY0001", "島嶼的風", "9789860000011", 2023, "", "林清遠", "禾嶼", 320, 12.5, 2, 1, 32.5,
-                        25.0, "US"}});
+    RecordTable header(
+        {"PNo", "CustNo", "EDate", "MKind", "Remark", "FCharge", "Sundries", "invDate", "invoice"},
+        {{77, "A0002", "2026/12/11", 1, "急件", 0, 0, "", ""}});
+    RecordTable lines({"BookNo", "BookName", "ISBN", "PubYear", "Edition", "Author", "BPublisher",
+                       "NTPrice", "Price", "Qty", "Disc", "Rate", "UnSum", "ori_cr"},
+                      {{"HY0001", "島嶼的風", "9789860000011", 2023, "", "林清遠", "禾嶼", 320,
+                        12.5, 2, 1, 32.5, 25.0, "US"}});
     RecordTable totals({"SumQty", "SumPrice"}, {{2, 813}});
     RecordTable customer({"CustName", "Contact", "CAddress", "CTel", "CFax", "Uniform_id"},
                          {{"晨光書店", "周老闆", "台北市", "02-1", "02-2", ""}});
-    reports.PrintDocument(header, lines, PartnerSide::Customer, PrintKind::Shipment, nullptr, totals, customer);
+    reports.PrintDocument(header, lines, PartnerSide::Customer, PrintKind::Shipment, nullptr,
+                          totals, customer);
     const QString document = reports.LastDocument();
     QVERIFY(!document.isEmpty());
 
@@ -104,8 +109,8 @@ void TestOfficeConversion::documentAndWorkbookConvert()
     QVERIFY(text.contains(QStringLiteral("金額：US$ 25.00 ; ")));
     QVERIFY(text.contains(QStringLiteral("捌佰壹拾參")));
 
-    const QString csv = QString::fromUtf8(
-        convert(workbook, "csv:Text - txt - csv (StarCalc):44,34,76", "csv"));
+    const QString csv =
+        QString::fromUtf8(convert(workbook, "csv:Text - txt - csv (StarCalc):44,34,76", "csv"));
     QVERIFY2(csv.contains(QStringLiteral("HY0001,3")), qPrintable(csv));
     // The template's total formula is recalculated over the written numbers.
     QVERIFY2(csv.contains(QStringLiteral("合計,5.5")), qPrintable(csv));
@@ -116,7 +121,8 @@ void TestOfficeConversion::templateSavedByOfficeStillFills()
     // A member of staff opens the shipment form in the office application and saves it again.
     const QString saved = m_dir.filePath("edited/ExportL.docx");
     QDir().mkpath(QFileInfo(saved).path());
-    QVERIFY(QFile::copy(QDir(qEnvironmentVariable("HEYU_REPORT_DIR")).filePath("ExportL.dotx"), saved));
+    QVERIFY(
+        QFile::copy(QDir(qEnvironmentVariable("HEYU_REPORT_DIR")).filePath("ExportL.dotx"), saved));
     const QByteArray rewritten = convert(saved, "docx:MS Word 2007 XML", "docx");
     QVERIFY(!rewritten.isEmpty());
     const QString overrides = m_dir.filePath("overrides");
@@ -136,15 +142,18 @@ void TestOfficeConversion::templateSavedByOfficeStillFills()
     reports.SetOutputFolder(m_dir.filePath("documents"));
     reports.SetTemplateFolders({overrides});
     MessageRecorder messages;
-    RecordTable header({"PNo", "CustNo", "EDate", "MKind", "Remark", "FCharge", "Sundries", "invDate", "invoice"},
-                       {{78, "A0002", "2026/12/11", 0, "", 30, 0, "2026/12/12", "AB1"}});
-    RecordTable lines({"BookNo", "BookName", "ISBN", "PubYear", "Edition", "Author", "BPublisher", "NTPrice",
-                       "Price", "Qty", "Disc", "Rate", "UnSum", "ori_cr"},
-                      {{"HY0001", "島嶼的風", "", "", "", "林清遠", "", 320, 320, 1, 1, 1, 320, "NT"}});
+    RecordTable header(
+        {"PNo", "CustNo", "EDate", "MKind", "Remark", "FCharge", "Sundries", "invDate", "invoice"},
+        {{78, "A0002", "2026/12/11", 0, "", 30, 0, "2026/12/12", "AB1"}});
+    RecordTable lines(
+        {"BookNo", "BookName", "ISBN", "PubYear", "Edition", "Author", "BPublisher", "NTPrice",
+         "Price", "Qty", "Disc", "Rate", "UnSum", "ori_cr"},
+        {{"HY0001", "島嶼的風", "", "", "", "林清遠", "", 320, 320, 1, 1, 1, 320, "NT"}});
     RecordTable totals({"SumQty", "SumPrice"}, {{1, 320}});
     RecordTable customer({"CustName", "Contact", "CAddress", "CTel", "CFax", "Uniform_id"},
                          {{"晨光書店", "周老闆", "台北市", "02-1", "02-2", ""}});
-    reports.PrintDocument(header, lines, PartnerSide::Customer, PrintKind::Shipment, nullptr, totals, customer);
+    reports.PrintDocument(header, lines, PartnerSide::Customer, PrintKind::Shipment, nullptr,
+                          totals, customer);
     QCOMPARE(messages.texts(), QStringList());
     office::WordDocument doc;
     QString error;
@@ -172,23 +181,27 @@ void TestOfficeConversion::everyFormConverts()
     const QString folder = m_dir.filePath("forms");
     reports.SetOutputFolder(folder);
     MessageRecorder messages;
-    RecordTable lines({"BookNo", "BookName", "ISBN", "PubYear", "Edition", "Author", "BPublisher", "NTPrice",
-                       "Price", "Qty", "Disc", "Rate", "UnSum", "ori_cr"},
-                      {{"HY0001", "島嶼的風", "978986", 2023, "2", "林清遠", "禾嶼", 320, 12.5, 2, 1, 32.5, 25.0, "US"},
-                       {"HY0002", "海岸地理", "", "", "", "許文彬", "", 680, 20, 1, 1, 40, 20.0, "PD"}});
+    RecordTable lines(
+        {"BookNo", "BookName", "ISBN", "PubYear", "Edition", "Author", "BPublisher", "NTPrice",
+         "Price", "Qty", "Disc", "Rate", "UnSum", "ori_cr"},
+        {{"HY0001", "島嶼的風", "978986", 2023, "2", "林清遠", "禾嶼", 320, 12.5, 2, 1, 32.5, 25.0,
+          "US"},
+         {"HY0002", "海岸地理", "", "", "", "許文彬", "", 680, 20, 1, 1, 40, 20.0, "PD"}});
     RecordTable totals({"SumQty", "SumPrice"}, {{3, 1613}});
-    RecordTable partner({"CustNo", "CustName", "VName", "Contact", "CAddress", "VAddress", "CTel", "VTel", "CFax", "VFax",
-                         "Uniform_id"},
-                        {{"A0002", "晨光書店", "青禾出版社", "周老闆", "台北市", "台中市", "02-1", "04-1", "02-2", "04-2", "1234"}});
+    RecordTable partner({"CustNo", "CustName", "VName", "Contact", "CAddress", "VAddress", "CTel",
+                         "VTel", "CFax", "VFax", "Uniform_id"},
+                        {{"A0002", "晨光書店", "青禾出版社", "周老闆", "台北市", "台中市", "02-1",
+                          "04-1", "02-2", "04-2", "1234"}});
     QStringList documents;
     for (int kind = 1; kind <= 7; ++kind) {
         for (const bool foreign : {false, true}) {
-            RecordTable header({"PNo", "CustNo", "VNo", "EDate", "MKind", "Remark", "SOrdNo", "FCharge",
-                                "Sundries", "invDate", "invoice"},
-                               {{kind * 10 + foreign, "A0002", "V001", "2026/12/11", foreign, "備註", 5, 10, 0,
-                                 "2026/12/12", "AB1"}});
+            RecordTable header({"PNo", "CustNo", "VNo", "EDate", "MKind", "Remark", "SOrdNo",
+                                "FCharge", "Sundries", "invDate", "invoice"},
+                               {{kind * 10 + foreign, "A0002", "V001", "2026/12/11", foreign,
+                                 "備註", 5, 10, 0, "2026/12/12", "AB1"}});
             const bool customerSide = kind == 1 || kind == 2 || kind >= 6;
-            reports.PrintDocument(header, lines, customerSide ? PartnerSide::Customer : PartnerSide::Supplier,
+            reports.PrintDocument(header, lines,
+                                  customerSide ? PartnerSide::Customer : PartnerSide::Supplier,
                                   PrintKind(kind), nullptr, totals, partner);
             documents << reports.LastDocument();
         }
@@ -203,17 +216,19 @@ void TestOfficeConversion::everyFormConverts()
     const QString outDir = m_dir.filePath("forms-text");
     QProcess office;
     office.setProcessChannelMode(QProcess::MergedChannels);
-    office.start(m_office, QStringList{"--headless", "--norestore",
-                                       "-env:UserInstallation="
-                                           + QUrl::fromLocalFile(m_dir.filePath("profile")).toString(),
-                                       "--convert-to", "txt:Text (encoded):UTF8", "--outdir", outDir}
-                               + documents);
+    office.start(m_office,
+                 QStringList{"--headless", "--norestore",
+                             "-env:UserInstallation=" +
+                                 QUrl::fromLocalFile(m_dir.filePath("profile")).toString(),
+                             "--convert-to", "txt:Text (encoded):UTF8", "--outdir", outDir} +
+                     documents);
     QVERIFY(office.waitForFinished(300000));
     const QByteArray log = office.readAll();
     QVERIFY2(office.exitCode() == 0, log.constData());
     for (const QString& document : documents) {
         QFile text(QDir(outDir).filePath(QFileInfo(document).completeBaseName() + ".txt"));
-        QVERIFY2(text.open(QIODevice::ReadOnly), qPrintable(document + ": " + QString::fromUtf8(log)));
+        QVERIFY2(text.open(QIODevice::ReadOnly),
+                 qPrintable(document + ": " + QString::fromUtf8(log)));
         const QString content = QString::fromUtf8(text.readAll());
         QVERIFY2(content.contains(QStringLiteral("島嶼的風")), qPrintable(document));
         QVERIFY2(content.contains(QStringLiteral("壹仟陸佰壹拾參")), qPrintable(document));

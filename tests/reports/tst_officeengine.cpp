@@ -3,14 +3,14 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "tests/support/MessageRecorder.h"
-#include "tests/reports/ReportFakes.h"
 #include "data/TMainDM.h"
 #include "reports/TReportDM.h"
 #include "reports/office/ChineseNumerals.h"
 #include "reports/office/ExcelWorkbook.h"
 #include "reports/office/OfficeError.h"
 #include "reports/office/WordDocument.h"
+#include "tests/reports/ReportFakes.h"
+#include "tests/support/MessageRecorder.h"
 
 using namespace office;
 
@@ -79,8 +79,8 @@ void TestOfficeEngine::capitalNumerals_data()
     QTest::newRow("zero_between_digits") << qint64(105) << "壹佰零伍";
     QTest::newRow("zeros_run_into_next_group") << qint64(1000001) << "壹佰萬零壹";
     QTest::newRow("round_millions") << qint64(20000000) << "貳仟萬";
-    QTest::newRow("zero_inside_each_group") << qint64(102030405060LL)
-                                            << "壹仟零貳拾億參仟零肆拾萬伍仟零陸拾";
+    QTest::newRow("zero_inside_each_group")
+        << qint64(102030405060LL) << "壹仟零貳拾億參仟零肆拾萬伍仟零陸拾";
     QTest::newRow("empty_group_between") << qint64(100001000) << "壹億零壹仟";
     QTest::newRow("trailing_zero_of_group_silent") << qint64(101000) << "壹拾萬壹仟";
     QTest::newRow("leading_zero_of_lower_group") << qint64(10010) << "壹萬零壹拾";
@@ -255,10 +255,12 @@ void TestOfficeEngine::headerTableAndLetterhead()
     openShipmentForm(doc);
     WordTable head = doc.headerTable();
     QCOMPARE(head.text(1, 2), QStringLiteral("\n出貨單\n"));
-    TReportDM::WriteLetterhead(head, 1, 2, QStringLiteral("禾嶼圖書"), QStringLiteral("台北市羅斯福路"),
-                               QStringLiteral("02-1"), QStringLiteral("02-2"), QStringLiteral("a@b.tw"));
-    QCOMPARE(head.text(1, 2),
-             QStringLiteral("禾嶼圖書\n出貨單\n台北市羅斯福路\nTel: 02-1\nFax: 02-2\nE-mail: a@b.tw"));
+    TReportDM::WriteLetterhead(head, 1, 2, QStringLiteral("禾嶼圖書"),
+                               QStringLiteral("台北市羅斯福路"), QStringLiteral("02-1"),
+                               QStringLiteral("02-2"), QStringLiteral("a@b.tw"));
+    QCOMPARE(
+        head.text(1, 2),
+        QStringLiteral("禾嶼圖書\n出貨單\n台北市羅斯福路\nTel: 02-1\nFax: 02-2\nE-mail: a@b.tw"));
     QCOMPARE(doc.table(1).text(1, 1), QStringLiteral("序"));
 }
 
@@ -378,7 +380,8 @@ void TestOfficeEngine::noApplication()
     desktop.missing = {word ? QStringLiteral("docx") : QStringLiteral("xlsx")};
     TReportDM reports(mainDM, desktop);
     reports.SetOutputFolder(out.path());
-    reports.SetTemplateFolders({qEnvironmentVariable("HEYU_REPORT_DIR"), QStringLiteral(HEYU_REPORT_FIXTURES)});
+    reports.SetTemplateFolders(
+        {qEnvironmentVariable("HEYU_REPORT_DIR"), QStringLiteral(HEYU_REPORT_FIXTURES)});
     MessageRecorder messages;
     const bool opened = word ? reports.OpenWordTemplate(QStringLiteral("ExportL.dot"))
                              : reports.OpenExcelTemplate(QStringLiteral("Sheet.xlt"));
@@ -459,7 +462,8 @@ void TestOfficeEngine::documentsGetFreshNames()
         const QFileInfo info(saved.at(i));
         QVERIFY(info.isFile());
         QCOMPARE(info.suffix(), QStringLiteral("docx"));
-        QVERIFY2(info.fileName().startsWith(QStringLiteral("出貨單_C0_1_")), qPrintable(info.fileName()));
+        QVERIFY2(info.fileName().startsWith(QStringLiteral("出貨單_C0_1_")),
+                 qPrintable(info.fileName()));
         WordDocument doc;
         QString error;
         QVERIFY(doc.open(saved.at(i), &error));
