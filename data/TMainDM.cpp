@@ -40,6 +40,8 @@ TMainDM::TMainDM(QObject* parent, const QString& connectionName)
     SetupQueries();
     ApplyDataSetAccess();
     AttachRules();
+    AttachLineRules();
+    AttachMasterRecordRules();
 }
 
 TDataSet& TMainDM::make(const QString& name)
@@ -138,6 +140,8 @@ void TMainDM::SetupQueries()
     for (const auto& [ds, table] : masters)
         setup(*ds, QStringLiteral("select * from %1\r\nwhere 0=1").arg(QLatin1String(table)), QLatin1String(table));
     setup(BookDS, QStringLiteral("select *\r\nfrom BOOK\r\nwhere 0=1"), QStringLiteral("Book"));
+    // A book search may return a million rows: held in pages, listed by key.
+    BookDS.setPageSize(500);
     setup(UserDS, QStringLiteral("Select * from UserPass\r\nwhere SArea = :SArea"), QStringLiteral("UserPass"));
     setup(RateDS, QStringLiteral("Select ExRate.* \r\nfrom ExRate\r\n"), QStringLiteral("ExRate"));
 
@@ -489,6 +493,7 @@ void TMainDM::AttachRules()
     }
     AttachCounterRules();
     AttachBRStockRules();
+    AttachFieldRules();
 
     const QList<std::pair<TDataSet*, const char*>> lines = {
         {&QuoteDDS, "QuoteDetail"}, {&OrderDDS, "OrdDetail"}, {&BuyDDS, "BuyDetail"}, {&ImportDDS, "ImpDetail"},
@@ -751,5 +756,76 @@ void TMainDM::AttachDetailRules(TDataSet& ds, const QString& detailTable)
     ds.beforeDelete = [](TDataSet&) {
         if (!TDialogs::confirm(ConfirmDelete))
             TDataSet::abort();
+    };
+}
+
+void TMainDM::AttachFieldRules()
+{
+    // Starting values of new master rows.
+    const auto discountsOne = [](TDataSet& d) {
+        for (const char c : QByteArrayLiteral("ABCDEF"))
+            d.fieldByName(QStringLiteral("Disc") + QLatin1Char(c)).setValue(1);
+    };
+    CustomerDS.onNewRecord = [this, discountsOne](TDataSet& d) {
+        discountsOne(d);
+        d.fieldByName(QStringLiteral("CLock")).setValue(false);
+        d.fieldByName(QStringLiteral("AllClsNo")).setValue(false);
+        d.fieldByName(QStringLiteral("SArea")).setValue(m_loginArea);
+    };
+    VendorDS.onNewRecord = [discountsOne](TDataSet& d) {
+        d.fieldByName(QStringLiteral("MKind")).setValue(false);
+        discountsOne(d);
+        d.fieldByName(QStringLiteral("Alliance")).setValue(false);
+    };
+    BookDS.onNewRecord = [](TDataSet& d) {
+        d.fieldByName(QStringLiteral("KDiscount")).setValue(QStringLiteral("A"));
+        d.fieldByName(QStringLiteral("NTPrice")).setValue(0);
+        d.fieldByName(QStringLiteral("FPrice")).setValue(0);
+        d.fieldByName(QStringLiteral("EKind")).setValue(false);
+        d.fieldByName(QStringLiteral("ORI_CR")).setValue(QStringLiteral("NT"));
+    };
+    RateDS.onNewRecord = [](TDataSet& d) { d.fieldByName(QStringLiteral("rate")).setValue(1); };
+    UserDS.onNewRecord = [this](TDataSet& d) {
+        d.fieldByName(QStringLiteral("UsPriv")).setValue(QStringLiteral("0000N00000000000"));
+        d.fieldByName(QStringLiteral("SArea")).setValue(m_loginArea);
+    };
+    BRStockDS.onNewRecord = [this](TDataSet& d) {
+        d.fieldByName(QStringLiteral("SArea")).setValue(m_loginArea);
+        d.fieldByName(QStringLiteral("EDate")).setValue(QDate::currentDate().startOfDay());
+        d.fieldByName(QStringLiteral("UsCode")).setValue(m_loginCode);
+        d.fieldByName(QStringLiteral("Qty")).setValue(0);
+    };
+
+    // Discount factors lie in (0, 1]; the field keeps its value otherwise.
+    const TField::ValidateHook discount = [](TField&, QVariant& v) {
+        if (v.isNull())
+            return true;
+        const double d = v.toDouble();
+        if (d > 0 && d <= 1)
+            return true;
+        TDialogs::error(QStringLiteral("折扣應介於1~0.0001"));
+        return false;
+    };
+    for (TDataSet* ds : {&CustomerDS, &VendorDS}) {
+        for (const char c : QByteArrayLiteral("ABCDEF"))
+            ds->fieldByName(QStringLiteral("Disc") + QLatin1Char(c)).onValidate = discount;
+    }
+    for (TDataSet* ds : {&QuoteDDS, &OrderDDS, &BuyDDS, &ImportDDS, &ImpRetDDS, &ExportDDS, &ExpRetDDS})
+        ds->fieldByName(QStringLiteral("Disc")).onValidate = discount;
+
+    // A loyalty-card number belongs to one customer; the search includes the row being edited.
+    CustomerDS.fieldByName(QStringLiteral("VIPNo")).onValidate = [this](TField&, QVariant& v) {
+        const QString text = v.toString().trimmed();
+        v = v.isNull() ? QVariant() : QVariant(text);
+        if (text.isEmpty())
+            return true;
+        QSqlQuery q(MainADOCon.database());
+        q.prepare(QStringLiteral("Select VIPNo from Customer where VIPNo=?"));
+        q.bindValue(0, text);
+        if (q.exec() && q.next()) {
+            TDialogs::error(QStringLiteral("此VIP號碼已存在"));
+            return false;
+        }
+        return true;
     };
 }

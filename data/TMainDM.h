@@ -127,6 +127,23 @@ public:
     /// pricing and checks); may abandon the save with TDataSet::abort().
     TDataSet::Hook LineCheck;
 
+    // --- line entry and pricing (TMainDMLines.cpp), master-record rules (TMainDMMasters.cpp) ---
+    /// Rounds to `decimals` places as the stored amounts always were: see TMainDMLines.cpp.
+    static double RoundAmount(double value, int decimals);
+    /// UnSum = Qty x Price x Disc, 0 decimals for "NT", 2 otherwise.
+    static void CalcUnSum(TDataSet& line, const QString& currency);
+    /// Prices the line from the book in ChBookDS: side 'C' (CustDS) or 'V' (VenDS).
+    void ApplyBookPrice(TDataSet& line, QChar side, bool foreign, const QString& discountClass);
+    /// Looks up a book number or bar code typed into a line and prices the line; false refuses.
+    bool EnterBookText(TDataSet& line, const QString& op, const QString& text);
+    /// Keeps CustDS (or VenDS) on the partner of the header's current row.
+    void LinkPartner(TDataSet& header);
+    /// The counter window's currency choice: true for "外幣".
+    bool CounterForeign = false;
+    /// Write-off computed values: a line's open amount, and what stays open after the write-off.
+    static QVariant OffPay(const TDataSet& lines, int row);
+    QVariant PayResult(TDataSet& header);
+
 private:
     std::vector<std::unique_ptr<TDataSet>> m_dataSets;
     TDataSet& make(const QString& name);
@@ -207,6 +224,11 @@ private:
     void AttachRateRules();
     void AttachBRStockRules();
     void AttachCustomerRules();
+    void AttachFieldRules();
+    void AttachLineRules();
+    /// The book lookup and pricing of a line; gives the value the typed field keeps.
+    bool LookUpLineBook(TDataSet& line, const QString& op, const QString& text, QVariant* typedValue);
+    void AttachMasterRecordRules();
     /// The save's transaction, begun before the write; abandons the save when it cannot begin.
     void BeginSave();
     /// The change-log record and the commit after a write; on failure everything is rolled back

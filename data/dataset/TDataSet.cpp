@@ -727,11 +727,7 @@ bool TDataSet::fieldAssign(TField& field, const QVariant& value)
     if (!m_table.isEmpty() && !field.m_writable)
         return false;
     QVariant v = field.normalized(value);
-    if (!v.isNull() && (field.type() == ColType::Text) && field.size() > 0
-        && v.toString().size() > field.size()) {
-        TDialogs::error(QStringLiteral("%1 最多 %2 個字").arg(field.name()).arg(field.size()));
-        return false;
-    }
+    // The entry hook first: it may trim what was typed.
     if (field.onValidate) {
         try {
             if (!field.onValidate(field, v))
@@ -740,6 +736,11 @@ bool TDataSet::fieldAssign(TField& field, const QVariant& value)
             return false;
         }
         v = field.normalized(v);
+    }
+    if (!v.isNull() && (field.type() == ColType::Text) && field.size() > 0
+        && v.toString().size() > field.size()) {
+        TDialogs::error(QStringLiteral("%1 最多 %2 個字").arg(field.name()).arg(field.size()));
+        return false;
     }
     if (sameValue(m_buffer.value(field.index()), v) && m_buffer.value(field.index()).typeId() == v.typeId())
         return true;

@@ -99,7 +99,9 @@ public:
     /// Holds at most `pagesKept` pages of `rows` rows on the client and reads the others as they
     /// are visited; the count comes from the server and a sort is done by it over every row.
     /// For searches that may return a large part of a big table. 0 holds every row. Applies from
-    /// the next open; a new row is added at the end while paged, and a sort starts at the first row.
+    /// the next open; a new row is added at the end while paged. With a key (a writable dataset)
+    /// the rows are listed by their keys, about 12 bytes a row; without one, pages are read by
+    /// position and a sort starts again at the first row.
     void setPageSize(int rows, int pagesKept = 8);
     int pageSize() const { return m_pageSize; }
     /// Rows held on the client right now.

@@ -158,6 +158,8 @@ private slots:
     void searchTextIsOnlyEverBound_data() { backends(); }
     void searchTextIsOnlyEverBound();
     void sharedDataSetsOpenAndClose_data() { backends(); }
+    void startingValuesAndEntryRules_data() { backends(); }
+    void startingValuesAndEntryRules();
     void sharedDataSetsOpenAndClose();
 };
 
@@ -698,6 +700,49 @@ void TestPosting::sharedDataSetsOpenAndClose()
     QVERIFY(!dm.ComDS.isActive());
     QVERIFY(!dm.RateDS.isActive());
     QVERIFY(messages.messages().isEmpty());
+}
+
+void TestPosting::startingValuesAndEntryRules()
+{
+    QFETCH(Backend, backend);
+    Env env(backend);
+    MessageRecorder messages;
+    TMainDM& dm = *env.dm;
+    QVERIFY(dm.CustomerDS.open());
+    QVERIFY(dm.CustomerDS.append());
+    for (const char c : QByteArrayLiteral("ABCDEF"))
+        QCOMPARE(dm.CustomerDS.fieldByName(QStringLiteral("Disc") + QLatin1Char(c)).asFloat(), 1.0);
+    QCOMPARE(dm.CustomerDS.fieldByName(QStringLiteral("SArea")).asString(), QStringLiteral("C0"));
+    TField& disc = dm.CustomerDS.fieldByName(QStringLiteral("DiscB"));
+    for (double refused : {1.5, 0.0, -0.2}) {
+        QVERIFY(!disc.setValue(refused));
+        QCOMPARE(messages.last(), QStringLiteral("折扣應介於1~0.0001"));
+    }
+    QCOMPARE(disc.asFloat(), 1.0);
+    QVERIFY(disc.setValue(0.0001));
+    messages.clear();
+    TField& vip = dm.CustomerDS.fieldByName(QStringLiteral("VIPNo"));
+    QVERIFY(!vip.setValue(QStringLiteral(" 8860000000017 ")));
+    QCOMPARE(messages.texts(), QStringList{QStringLiteral("此VIP號碼已存在")});
+    QVERIFY(vip.isNull());
+    QVERIFY(vip.setValue(QStringLiteral(" 8869999999999 ")));
+    QCOMPARE(vip.asString(), QStringLiteral("8869999999999"));
+    dm.CustomerDS.cancel();
+
+    QVERIFY(dm.BRStockDS.open());
+    QVERIFY(dm.BRStockDS.append());
+    QCOMPARE(dm.BRStockDS.fieldByName(QStringLiteral("UsCode")).asString(), QStringLiteral("TESTER"));
+    QCOMPARE(dm.BRStockDS.fieldByName(QStringLiteral("Qty")).asInteger(), 0);
+    QCOMPARE(dm.BRStockDS.fieldByName(QStringLiteral("EDate")).asDateTime(), QDate::currentDate().startOfDay());
+    dm.BRStockDS.cancel();
+
+    // A line's discount obeys the same range.
+    QVERIFY(dm.QuoteDS.open());
+    QVERIFY(dm.QuoteDDS.open());
+    QVERIFY(dm.QuoteDDS.append());
+    QVERIFY(!dm.QuoteDDS.fieldByName(QStringLiteral("Disc")).setValue(2));
+    QVERIFY(dm.QuoteDDS.fieldByName(QStringLiteral("Disc")).setValue(0.5));
+    dm.QuoteDDS.cancel();
 }
 
 QTEST_GUILESS_MAIN(TestPosting)
