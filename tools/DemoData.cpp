@@ -1,6 +1,8 @@
 #include "tools/DemoData.h"
 
 #include <QDate>
+#include <QHash>
+#include <QMutex>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStringList>
@@ -411,6 +413,19 @@ bool loadDocuments(Loader& l)
     return true;
 }
 
+/// The demo passwords are public; hashing them once per process keeps repeated demo loads (every
+/// test that starts from the demo company) from spending seconds in the key derivation.
+QString demoHash(const QString& password)
+{
+    static QMutex mutex;
+    static QHash<QString, QString> hashes;
+    const QMutexLocker lock(&mutex);
+    auto it = hashes.find(password);
+    if (it == hashes.end())
+        it = hashes.insert(password, PasswordHash::make(password));
+    return it.value();
+}
+
 } // namespace
 
 bool load(Connection& connection, QString* error)
@@ -450,7 +465,7 @@ bool load(Connection& connection, QString* error)
                       {QStringLiteral("UsCode"), QStringLiteral("UsName"), QStringLiteral("UsPass"),
                        QStringLiteral("SArea"), QStringLiteral("UsPriv"), QStringLiteral("UsHash")},
                       {text(u.code), text(u.name), QString(), text(u.area), text(u.priv),
-                       PasswordHash::make(QString::fromUtf8(u.password))}))
+                       demoHash(QString::fromUtf8(u.password))}))
             return fail();
     }
     for (const ClassRow& c : Classes) {
