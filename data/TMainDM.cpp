@@ -676,6 +676,10 @@ void TMainDM::AttachCounterRules()
 {
     CounterMDS.beforeInsert = [this](TDataSet&) { LogKind = Insert; };
     CounterMDS.beforeEdit = [this](TDataSet&) { LogKind = Update; };
+    CounterMDS.onNewRecord = [this](TDataSet& d) {
+        d.fieldByName(QStringLiteral("SArea")).setValue(m_loginArea);
+        d.fieldByName(QStringLiteral("EComplete")).setValue(false);
+    };
     CounterMDS.beforePost = [this](TDataSet& d) {
         BeginSave();
         if (d.state() == TDataSet::State::Insert && !AssignPNo(d))

@@ -159,6 +159,10 @@ private slots:
     void searchTextIsOnlyEverBound();
     void sharedDataSetsOpenAndClose_data() { backends(); }
     void startingValuesAndEntryRules_data() { backends(); }
+    void counterDateIsUnique_data() { backends(); }
+    void counterDateIsUnique();
+    void classRightsAndNumberChange_data() { backends(); }
+    void classRightsAndNumberChange();
     void startingValuesAndEntryRules();
     void sharedDataSetsOpenAndClose();
 };
@@ -743,6 +747,62 @@ void TestPosting::startingValuesAndEntryRules()
     QVERIFY(!dm.QuoteDDS.fieldByName(QStringLiteral("Disc")).setValue(2));
     QVERIFY(dm.QuoteDDS.fieldByName(QStringLiteral("Disc")).setValue(0.5));
     dm.QuoteDDS.cancel();
+}
+
+void TestPosting::counterDateIsUnique()
+{
+    QFETCH(Backend, backend);
+    Env env(backend);
+    MessageRecorder messages;
+    TMainDM& dm = *env.dm;
+    dm.LogItem = QStringLiteral("門市銷售");
+    QVERIFY(dm.CounterMDS.open());
+    const auto addDay = [&] {
+        return dm.CounterMDS.append() && dm.CounterMDS.fieldByName(QStringLiteral("EDate")).setValue(QDateTime(QDate(2024, 7, 1), QTime(0, 0)))
+               && dm.CounterMDS.post();
+    };
+    QVERIFY2(addDay(), qPrintable(messages.texts().join('|') + dm.CounterMDS.lastError().text()));
+    const int pno = int(dm.CounterMDS.fieldByName(QStringLiteral("PNo")).asInteger());
+    QCOMPARE(env.lastLog().at(2), QStringLiteral("C0/Pno:%1/Date:2024/07/01").arg(pno));
+    const int logs = env.logCount();
+    QVERIFY(!addDay());
+    QCOMPARE(messages.texts(), QStringList{QStringLiteral("此日期重覆，請查詢後再作業")});
+    QCOMPARE(dm.CounterMDS.state(), TDataSet::State::Browse); // the pending insert is cancelled
+    QCOMPARE(dm.CounterMDS.recordCount(), 1);
+    QCOMPARE(env.logCount(), logs);
+    QVERIFY(!dm.MainADOCon.inTransaction());
+}
+
+void TestPosting::classRightsAndNumberChange()
+{
+    QFETCH(Backend, backend);
+    // Position 5 is "3": insert and update, no number change, no delete.
+    Env env(backend, QStringLiteral("C0"), QStringLiteral("0333330777730720"));
+    MessageRecorder messages;
+    TDataSet& ds = env.dm->ClasesDS;
+    ds.setSql(QStringLiteral("select * from Clases where ClsNo=:No"));
+    ds.setParam(QStringLiteral("No"), QStringLiteral("LIT"));
+    QVERIFY(ds.open());
+    QCOMPARE(ds.recordCount(), 1);
+    QVERIFY(ds.edit());
+    QVERIFY(ds.fieldByName(QStringLiteral("ClsCNm")).setValue(QStringLiteral("文學類")));
+    QVERIFY(ds.post());
+    QCOMPARE(env.lastLog().at(2), QStringLiteral("LIT/文學類"));
+    QVERIFY(ds.edit());
+    QVERIFY(ds.fieldByName(QStringLiteral("ClsNo")).setValue(QStringLiteral("LIT2")));
+    QVERIFY(!ds.post());
+    QCOMPARE(messages.texts(), QStringList{QStringLiteral("無權修改科目編號")});
+    QCOMPARE(ds.state(), TDataSet::State::Browse);
+    QCOMPARE(env.scalar(QStringLiteral("SELECT COUNT(*) FROM Clases WHERE ClsNo='LIT'")).toInt(), 1);
+    QVERIFY(!env.dm->MainADOCon.inTransaction());
+    messages.clear();
+    QVERIFY(!ds.remove()); // no delete right: refused without a word
+    QVERIFY(messages.messages().isEmpty());
+    QVERIFY(ds.append());
+    QVERIFY(ds.fieldByName(QStringLiteral("ClsNo")).setValue(QStringLiteral("  ")));
+    QVERIFY(!ds.post());
+    QCOMPARE(messages.texts(), QStringList{QStringLiteral("請輸入科目編號")});
+    QCOMPARE(ds.state(), TDataSet::State::Insert);
 }
 
 QTEST_GUILESS_MAIN(TestPosting)
