@@ -110,6 +110,8 @@ QString TField::editText() const
 
 bool TField::setEditText(const QString& text)
 {
+    if (onSetText)
+        return onSetText(*this, text);
     const QString t = text.trimmed();
     switch (m_type) {
     case ColType::Text:

@@ -74,7 +74,12 @@ public:
     /// character is a blank means null.
     bool setEditText(const QString& text);
 
+    /// Takes over a typed text (`setEditText`) before any other check, also on a column joined in
+    /// from another table; the hook stores what it accepts itself and returns false to refuse.
+    using SetTextHook = std::function<bool(TField& field, const QString& text)>;
+
     ValidateHook onValidate;
+    SetTextHook onSetText;
     ChangeHook onChange;
     TextHook onGetText;
 
