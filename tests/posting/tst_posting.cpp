@@ -12,6 +12,17 @@ namespace {
 
 const QString AdminPriv = QStringLiteral("1FFFFF7777771727");
 
+/// Errors and warnings shown; the line entry's information box about the book is not one.
+QStringList problems(const MessageRecorder& messages)
+{
+    QStringList texts;
+    for (const auto& m : messages.messages()) {
+        if (m.kind != TDialogs::Kind::Information && m.kind != TDialogs::Kind::Question)
+            texts << m.text;
+    }
+    return texts;
+}
+
 void backends()
 {
     QTest::addColumn<Backend>("backend");
@@ -256,7 +267,7 @@ void TestPosting::newReceiptRunsStockRulesOnce()
     QCOMPARE(env.stock(QStringLiteral("HY0002")), before + 7);
     QCOMPARE(env.scalar(QStringLiteral("SELECT In_Date FROM Book WHERE BookNo='HY0002'")).toString().left(10),
              QStringLiteral("2024-06-03"));
-    QVERIFY(messages.messages().isEmpty());
+    QVERIFY(problems(messages).isEmpty());
 }
 
 void TestPosting::completeShipmentAndUndo()
@@ -301,6 +312,7 @@ void TestPosting::failingUpdateStockLeavesNothing()
     const int pno = env.newHeader(dm.ExportDS, QStringLiteral("CustNo"), QStringLiteral("A0001"));
     QVERIFY(pno > 0);
     QVERIFY(env.addLine(dm.ExportDDS, QStringLiteral("HY0001"), 2));
+    messages.clear();
     // The stock may not fall below zero in this database: posting it must fail.
     const int stock = env.stock(QStringLiteral("HY0001"));
     env.exec(QStringLiteral("UPDATE ExpDetail SET Qty=? WHERE SArea='C0' AND PNo=?"), {stock + 1000000000, pno});
@@ -310,7 +322,7 @@ void TestPosting::failingUpdateStockLeavesNothing()
                  : QStringLiteral("ALTER TABLE Book ADD CONSTRAINT no_negative CHECK (StockC0 >= -1000)"));
     const int logs = env.logCount();
     QVERIFY(!env.complete(dm.ExportDS, true));
-    QCOMPARE(messages.texts(), QStringList{QStringLiteral("無法修改庫存")});
+    QCOMPARE(messages.texts().join('|'), QStringLiteral("無法修改庫存"));
     QCOMPARE(messages.lastKind(), TDialogs::Kind::Error);
     QCOMPARE(env.logCount(), logs);
     QCOMPARE(env.scalar(QStringLiteral("SELECT EComplete FROM ExportM WHERE SArea='C0' AND PNo=?"), {pno}).toInt(), 0);
@@ -320,14 +332,17 @@ void TestPosting::failingUpdateStockLeavesNothing()
     QCOMPARE(dm.ExportDS.state(), TDataSet::State::Edit);
     QVERIFY(dm.ExportDS.fieldByName(QStringLiteral("EComplete")).asBoolean());
 
-    // A new header whose number was given in a failed save gets it again.
+    // A new header whose number was given in a failed save gets it again. Its customer is
+    // removed by another user between the entry and the save.
     dm.ExportDS.cancel();
     env.exec(QStringLiteral("UPDATE ExpDetail SET Qty=2 WHERE SArea='C0' AND PNo=?"), {pno});
+    env.exec(QStringLiteral("INSERT INTO Customer (CustNo, CustName) VALUES ('ZZ9', '過客')"));
     messages.clear();
     QVERIFY(dm.ExportDS.append());
-    QVERIFY(dm.ExportDS.fieldByName(QStringLiteral("CustNo")).setValue(QStringLiteral("NOSUCH")));
+    QVERIFY(dm.ExportDS.fieldByName(QStringLiteral("CustNo")).setValue(QStringLiteral("ZZ9")));
+    env.exec(QStringLiteral("DELETE FROM Customer WHERE CustNo='ZZ9'"));
     QVERIFY(!dm.ExportDS.post());
-    QCOMPARE(messages.texts().size(), 1);
+    QCOMPARE(problems(messages).size(), 1);
     QVERIFY(messages.last().startsWith(QStringLiteral("存檔錯誤--")));
     QCOMPARE(dm.ExportDS.state(), TDataSet::State::Insert);
     QVERIFY(dm.ExportDS.fieldByName(QStringLiteral("CustNo")).setValue(QStringLiteral("A0002")));
@@ -347,6 +362,7 @@ void TestPosting::documentDelete()
     QVERIFY(env.complete(dm.ExportDS, true));
     const int open = env.newHeader(dm.ExportDS, QStringLiteral("CustNo"), QStringLiteral("A0002"));
     QVERIFY(env.addLine(dm.ExportDDS, QStringLiteral("HY0001"), 1));
+    messages.clear();
     const int logs = env.logCount();
     const auto exists = [&](int pno) {
         return env.scalar(QStringLiteral("SELECT COUNT(*) FROM ExportM WHERE SArea='C0' AND PNo=?"), {pno}).toInt() == 1;
@@ -584,6 +600,7 @@ void TestPosting::concurrentCompletionPostsOnce()
     TMainDM& two = *otherDm;
     const int pno = env.newHeader(one.ExportDS, QStringLiteral("CustNo"), QStringLiteral("A0001"));
     QVERIFY(env.addLine(one.ExportDDS, QStringLiteral("HY0001"), 3));
+    messages.clear();
     QVERIFY(two.ExportDS.open());
     QVERIFY(two.ExportDS.locate({QStringLiteral("PNo")}, {pno}));
     const int before = env.stock(QStringLiteral("HY0001"));
