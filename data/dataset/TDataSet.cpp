@@ -475,7 +475,9 @@ void TDataSet::afterRowsLoaded(int keepRow, const QVariantList& keepKey)
     m_buffer.clear();
     m_original.clear();
     setState(State::Browse);
-    applySort();
+    // A paged read was already made in the sorted order.
+    if (!m_paged)
+        applySort();
     int row = -1;
     if (!rowTotal() == 0) {
         row = 0;
