@@ -1,13 +1,13 @@
 // Line entry of the documents: book lookup, prices, amounts, partner checks and the write-off
 // computed values. The rules sit on the shared datasets, so every window gets them.
 
-#include <cfloat>
 #include <cmath>
 #include <utility>
 
 #include <QSqlQuery>
 #include <QTime>
 
+#include "data/ExtendedMath.h"
 #include "data/TDialogs.h"
 #include "data/TMainDM.h"
 
@@ -25,25 +25,16 @@ double factorFor(int decimals)
     return QStringLiteral("1e-%1").arg(decimals).toDouble();
 }
 
-#if LDBL_MANT_DIG == 64
-using Extended = long double;
-#else
-#error "RoundAmount and CalcUnSum need the 80-bit extended type of x86; add an emulation for this platform"
-#endif
-
 double positiveRound(double value, double f)
 {
     // The quotient and the half are formed in extended precision, as stored amounts always were;
     // with a double quotient 0.125 would round to 0.13 and disagree with the amounts on file.
-    const Extended q = Extended(value) / Extended(f) + 0.5L;
-    const Extended whole = std::trunc(q);
-    return double(whole * Extended(f));
+    return ExtendedMath::roundQuotient(value, f);
 }
 
 double amountOf(const QVariant& qty, const QVariant& price, const QVariant& disc)
 {
-    const Extended product = (Extended(qty.toDouble()) * Extended(price.toDouble())) * Extended(disc.toDouble());
-    return double(product);
+    return ExtendedMath::product(qty.toDouble(), price.toDouble(), disc.toDouble());
 }
 
 int decimalsFor(const QString& currency) { return currency == NT ? 0 : 2; }

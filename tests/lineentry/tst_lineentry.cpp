@@ -4,6 +4,7 @@
 #include <QSqlQuery>
 #include <QtTest>
 
+#include "data/ExtendedMath.h"
 #include "data/TMainDM.h"
 #include "data/dataset/TDataSet.h"
 #include "../support/MessageRecorder.h"
@@ -97,6 +98,7 @@ class TestLineEntry : public QObject
 private slots:
     void roundAmount_data();
     void roundAmount();
+    void extendedEmulationMatchesNative();
     void pricing_data();
     void pricing();
     void typedFiguresAndCurrency_data() { backends(); }
@@ -137,6 +139,32 @@ void TestLineEntry::roundAmount()
     QFETCH(double, expected);
     const double got = TMainDM::RoundAmount(value, decimals);
     QVERIFY2(sameBits(got, expected), qPrintable(QString::number(got, 'g', 20)));
+}
+
+void TestLineEntry::extendedEmulationMatchesNative()
+{
+    if (!ExtendedMath::isNative())
+        QSKIP("no native 80-bit extended type to compare with");
+    // Halves and near-halves at both scales, then prices, quantities and discounts at random.
+    QList<double> values = {0.125, 90.045, 40.5, 2.675, 1.005, 0.135, 1e-9, 123456789.125, 4.35, 0.285};
+    QRandomGenerator rng(20261211);
+    for (int i = 0; i < 20000; ++i)
+        values << rng.bounded(1000000) / 1000.0 << rng.generateDouble() * 1e6;
+    for (double v : values) {
+        for (double f : {1.0, 0.01}) {
+            const double native = ExtendedMath::roundQuotient(v, f);
+            const double soft = ExtendedMath::soft::roundQuotient(v, f);
+            QVERIFY2(sameBits(native, soft), qPrintable(QStringLiteral("%1 / %2").arg(v, 0, 'g', 17).arg(f)));
+        }
+    }
+    for (int i = 0; i < 20000; ++i) {
+        const double qty = double(rng.bounded(-50, 500));
+        const double price = rng.bounded(100000) / 100.0;
+        const double disc = rng.bounded(1, 10001) / 10000.0;
+        QVERIFY2(sameBits(ExtendedMath::product(qty, price, disc), ExtendedMath::soft::product(qty, price, disc)),
+                 qPrintable(QStringLiteral("%1 x %2 x %3").arg(qty).arg(price).arg(disc)));
+    }
+    QVERIFY(sameBits(ExtendedMath::soft::product(3, 33.35, 0.9), ExtendedMath::product(3, 33.35, 0.9)));
 }
 
 void TestLineEntry::pricing_data()
