@@ -158,7 +158,10 @@ double product(double qty, double price, double disc)
 
 #if LDBL_MANT_DIG == 64
 
-bool isNative() { return true; }
+bool isNative()
+{
+    return true;
+}
 
 double roundQuotient(double value, double f)
 {
@@ -174,9 +177,18 @@ double product(double qty, double price, double disc)
 #else
 
 // No 80-bit extended type here: the software emulation gives the same results.
-bool isNative() { return false; }
-double roundQuotient(double value, double f) { return soft::roundQuotient(value, f); }
-double product(double qty, double price, double disc) { return soft::product(qty, price, disc); }
+bool isNative()
+{
+    return false;
+}
+double roundQuotient(double value, double f)
+{
+    return soft::roundQuotient(value, f);
+}
+double product(double qty, double price, double disc)
+{
+    return soft::product(qty, price, disc);
+}
 
 #endif
 

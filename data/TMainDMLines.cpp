@@ -37,7 +37,10 @@ double amountOf(const QVariant& qty, const QVariant& price, const QVariant& disc
     return ExtendedMath::product(qty.toDouble(), price.toDouble(), disc.toDouble());
 }
 
-int decimalsFor(const QString& currency) { return currency == NT ? 0 : 2; }
+int decimalsFor(const QString& currency)
+{
+    return currency == NT ? 0 : 2;
+}
 
 /// Sets a field from inside a rule without running its own entry hook again.
 bool setQuietly(TField& field, const QVariant& value)
@@ -52,7 +55,8 @@ bool setQuietly(TField& field, const QVariant& value)
 void chainValidate(TField& field, TField::ValidateHook next)
 {
     TField::ValidateHook before = field.onValidate;
-    field.onValidate = [before = std::move(before), next = std::move(next)](TField& f, QVariant& v) {
+    field.onValidate = [before = std::move(before), next = std::move(next)](TField& f,
+                                                                            QVariant& v) {
         if (before && !before(f, v))
             return false;
         return next(f, v);
@@ -96,7 +100,10 @@ double rateOf(TDataSet& rates, const QString& currency)
     if (!rates.isActive() && !rates.open())
         return 1;
     for (int row = 0; row < rates.recordCount(); ++row) {
-        if (rates.value(row, QStringLiteral("ORI_CR")).toString().trimmed().compare(currency, Qt::CaseInsensitive) == 0) {
+        if (rates.value(row, QStringLiteral("ORI_CR"))
+                .toString()
+                .trimmed()
+                .compare(currency, Qt::CaseInsensitive) == 0) {
             const QVariant rate = rates.value(row, QStringLiteral("rate"));
             return rate.isNull() ? 1.0 : rate.toDouble();
         }
@@ -112,15 +119,16 @@ void TMainDM::ApplyBookPrice(TDataSet& line, QChar side, bool foreign, const QSt
     TField& disc = line.fieldByName(QStringLiteral("Disc"));
     setQuietly(disc, 1);
     TDataSet& partner = side.toUpper() == QLatin1Char('V') ? VenDS : CustDS;
-    if (cls.size() == 1 && cls.at(0) >= QLatin1Char('A') && cls.at(0) <= QLatin1Char('F') && partner.isActive()
-        && partner.recNo() >= 0) {
+    if (cls.size() == 1 && cls.at(0) >= QLatin1Char('A') && cls.at(0) <= QLatin1Char('F') &&
+        partner.isActive() && partner.recNo() >= 0) {
         const QVariant d = partner.fieldByName(QStringLiteral("Disc") + cls).value();
         // A stored factor outside the range would be refused as typed; the line keeps 1 then.
         if (!d.isNull() && d.toDouble() > 0 && d.toDouble() <= 1)
             setQuietly(disc, d.toDouble());
     }
 
-    QString currency = ChBookDS.fieldByName(QStringLiteral("ORI_CR")).asString().trimmed().toUpper();
+    QString currency =
+        ChBookDS.fieldByName(QStringLiteral("ORI_CR")).asString().trimmed().toUpper();
     if (currency.isEmpty())
         currency = NT;
     TField& price = line.fieldByName(QStringLiteral("Price"));
@@ -152,7 +160,8 @@ bool TMainDM::EnterBookText(TDataSet& line, const QString& op, const QString& te
     return setQuietly(line.fieldByName(op), typedValue);
 }
 
-bool TMainDM::LookUpLineBook(TDataSet& line, const QString& op, const QString& text, QVariant* typedValue)
+bool TMainDM::LookUpLineBook(TDataSet& line, const QString& op, const QString& text,
+                             QVariant* typedValue)
 {
     const QString typed = text.trimmed();
     if (!CheckBook(op, typed) || ChBookDS.isEmpty()) {
@@ -161,12 +170,16 @@ bool TMainDM::LookUpLineBook(TDataSet& line, const QString& op, const QString& t
     }
     ChBookDS.first();
     const bool byBarCode = op.compare(QLatin1String("BarCode"), Qt::CaseInsensitive) == 0;
-    const auto book = [this](const char* column) { return ChBookDS.fieldByName(QLatin1String(column)).value(); };
+    const auto book = [this](const char* column) {
+        return ChBookDS.fieldByName(QLatin1String(column)).value();
+    };
     if (&line == &CTempDS) {
         // The scratch lines hold their own copies of the book's columns.
-        setQuietly(line.fieldByName(byBarCode ? QStringLiteral("BookNo") : QStringLiteral("BarCode")),
-                   book(byBarCode ? "BookNo" : "BarCode"));
-        for (const char* column : {"BookName", "Author", "BPublisher", "NTPrice", "FPrice", "Stocks", "SafeStock"})
+        setQuietly(
+            line.fieldByName(byBarCode ? QStringLiteral("BookNo") : QStringLiteral("BarCode")),
+            book(byBarCode ? "BookNo" : "BarCode"));
+        for (const char* column :
+             {"BookName", "Author", "BPublisher", "NTPrice", "FPrice", "Stocks", "SafeStock"})
             setQuietly(line.fieldByName(QLatin1String(column)), book(column));
         *typedValue = typed;
     } else {
@@ -178,9 +191,9 @@ bool TMainDM::LookUpLineBook(TDataSet& line, const QString& op, const QString& t
         } else {
             *typedValue = typed;
         }
-        TDialogs::information(QStringLiteral("品名:") + book("BookName").toString() + QStringLiteral("\r\n作者:")
-                              + book("Author").toString() + QStringLiteral("\r\n出版商:")
-                              + book("BPublisher").toString());
+        TDialogs::information(QStringLiteral("品名:") + book("BookName").toString() +
+                              QStringLiteral("\r\n作者:") + book("Author").toString() +
+                              QStringLiteral("\r\n出版商:") + book("BPublisher").toString());
     }
 
     const QString cls = book("KDiscount").toString();
@@ -190,14 +203,16 @@ bool TMainDM::LookUpLineBook(TDataSet& line, const QString& op, const QString& t
     case 5:
     case 7: {
         TDataSet* header = line.master();
-        ApplyBookPrice(line, QLatin1Char('C'), header && header->fieldByName(QStringLiteral("MKind")).asBoolean(), cls);
+        ApplyBookPrice(line, QLatin1Char('C'),
+                       header && header->fieldByName(QStringLiteral("MKind")).asBoolean(), cls);
         break;
     }
     case 2:
     case 4:
     case 6: {
         TDataSet* header = line.master();
-        ApplyBookPrice(line, QLatin1Char('V'), header && header->fieldByName(QStringLiteral("MKind")).asBoolean(), cls);
+        ApplyBookPrice(line, QLatin1Char('V'),
+                       header && header->fieldByName(QStringLiteral("MKind")).asBoolean(), cls);
         break;
     }
     case 12:
@@ -212,7 +227,8 @@ bool TMainDM::LookUpLineBook(TDataSet& line, const QString& op, const QString& t
 void TMainDM::LinkPartner(TDataSet& header)
 {
     // A purchase header also names a customer; its partner is still the supplier.
-    const bool supplier = &header == &BuyDS || &header == &ImportDS || &header == &ImpRetDS || &header == &IWOffDS;
+    const bool supplier =
+        &header == &BuyDS || &header == &ImportDS || &header == &ImpRetDS || &header == &IWOffDS;
     TDataSet& partner = supplier ? VenDS : CustDS;
     partner.setMaster(&header);
     if (partner.isActive())
@@ -247,7 +263,8 @@ QVariant TMainDM::PayResult(TDataSet& header)
 
 void TMainDM::AttachLineRules()
 {
-    const QList<TDataSet*> lines = {&QuoteDDS, &OrderDDS, &BuyDDS, &ImportDDS, &ImpRetDDS, &ExportDDS, &ExpRetDDS};
+    const QList<TDataSet*> lines = {&QuoteDDS,  &OrderDDS,  &BuyDDS,   &ImportDDS,
+                                    &ImpRetDDS, &ExportDDS, &ExpRetDDS};
 
     for (TDataSet* ds : lines + QList<TDataSet*>{&CTempDS}) {
         chainHook(ds->onNewRecord, [](TDataSet& d) {
@@ -256,7 +273,8 @@ void TMainDM::AttachLineRules()
             d.fieldByName(QStringLiteral("Disc")).setValue(1);
             d.fieldByName(QStringLiteral("ORI_CR")).setValue(NT);
             d.fieldByName(QStringLiteral("rate")).setValue(1);
-            d.fieldByName(QStringLiteral("ETime")).setValue(QTime::currentTime().toString(QStringLiteral("HH:mm:ss")));
+            d.fieldByName(QStringLiteral("ETime"))
+                .setValue(QTime::currentTime().toString(QStringLiteral("HH:mm:ss")));
         });
 
         for (const char* op : {"BookNo", "BarCode"}) {
@@ -289,7 +307,8 @@ void TMainDM::AttachLineRules()
                 };
                 const QString currency = d.fieldByName(QStringLiteral("ORI_CR")).asString();
                 d.fieldByName(QStringLiteral("UnSum"))
-                    .setValue(RoundAmount(amountOf(pick("Qty"), pick("Price"), pick("Disc")), decimalsFor(currency)));
+                    .setValue(RoundAmount(amountOf(pick("Qty"), pick("Price"), pick("Disc")),
+                                          decimalsFor(currency)));
                 return true;
             });
         }
@@ -298,10 +317,11 @@ void TMainDM::AttachLineRules()
         ds->fieldByName(QStringLiteral("ORI_CR")).onValidate = [this](TField& f, QVariant& v) {
             const QString code = v.toString().trimmed().toUpper();
             v = code;
-            f.dataSet()->fieldByName(QStringLiteral("rate")).setValue(code == NT ? 1.0 : rateOf(RateDS, code));
+            f.dataSet()
+                ->fieldByName(QStringLiteral("rate"))
+                .setValue(code == NT ? 1.0 : rateOf(RateDS, code));
             return true;
         };
-
     }
     const TDataSet::Hook bookRequired = [](TDataSet& d) {
         if (d.fieldByName(QStringLiteral("BookNo")).asString().trimmed().isEmpty()) {
@@ -356,7 +376,8 @@ void TMainDM::AttachLineRules()
     }
     // Once a header's partner changed, a linked CustDS/VenDS follows it at once, so the lines
     // typed next are priced with that partner's discounts.
-    for (TDataSet* ds : {&QuoteDS, &OrderDS, &ExpRetDS, &SubInqMDS, &ExportDS, &ImportDS, &ImpRetDS, &BuyDS}) {
+    for (TDataSet* ds :
+         {&QuoteDS, &OrderDS, &ExpRetDS, &SubInqMDS, &ExportDS, &ImportDS, &ImpRetDS, &BuyDS}) {
         const bool supplier = ds == &ImportDS || ds == &ImpRetDS || ds == &BuyDS;
         ds->fieldByName(supplier ? QStringLiteral("VNo") : QStringLiteral("CustNo")).onChange =
             [this, ds, supplier](TField&) {
@@ -368,7 +389,8 @@ void TMainDM::AttachLineRules()
 
     // Inquiries are for books not yet in the catalogue.
     for (TDataSet* ds : {&InquireDDS, &SubInqDDS}) {
-        ds->fieldByName(QStringLiteral("BookNo")).onSetText = [this](TField& f, const QString& text) {
+        ds->fieldByName(QStringLiteral("BookNo")).onSetText = [this](TField& f,
+                                                                     const QString& text) {
             const QString no = text.trimmed();
             if (no.isEmpty() || !f.dataSet()->isEditing())
                 return false;

@@ -58,7 +58,8 @@ void TMainDM::AttachMasterRecordRules()
     if (!BRStockDS.onPostError) {
         BRStockDS.onPostError = [this](TDataSet& d) {
             const DbError e = DbError::from(d.lastError());
-            TDialogs::error(QStringLiteral("存檔錯誤--") + (e.nativeCode.isEmpty() ? QStringLiteral("0") : e.nativeCode));
+            TDialogs::error(QStringLiteral("存檔錯誤--") +
+                            (e.nativeCode.isEmpty() ? QStringLiteral("0") : e.nativeCode));
             RollbackIfOpen();
         };
     }

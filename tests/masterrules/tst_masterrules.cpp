@@ -3,10 +3,10 @@
 #include <QSqlQuery>
 #include <QtTest>
 
-#include "data/TMainDM.h"
-#include "data/dataset/TDataSet.h"
 #include "../support/MessageRecorder.h"
 #include "../support/TestDb.h"
+#include "data/TMainDM.h"
+#include "data/dataset/TDataSet.h"
 
 namespace {
 
@@ -111,11 +111,13 @@ void TestMasterRules::vipNumber()
     Env env(backend);
     MessageRecorder messages;
     TMainDM& dm = *env.dm;
-    QVERIFY(env.openWhere(dm.CustomerDS, QStringLiteral("select * from Customer where CustNo='A0002'")));
+    QVERIFY(env.openWhere(dm.CustomerDS,
+                          QStringLiteral("select * from Customer where CustNo='A0002'")));
     QVERIFY(dm.CustomerDS.edit());
     TField& vip = dm.CustomerDS.fieldByName(QStringLiteral("VIPNo"));
     // The customer's own number counts as taken, as does another customer's.
-    for (const QString& taken : {QStringLiteral("8860000000017"), QStringLiteral(" 8860000000024")}) {
+    for (const QString& taken :
+         {QStringLiteral("8860000000017"), QStringLiteral(" 8860000000024")}) {
         messages.clear();
         QVERIFY(!vip.setEditText(taken));
         QCOMPARE(messages.texts(), QStringList{QStringLiteral("此VIP號碼已存在")});
@@ -176,7 +178,8 @@ void TestMasterRules::classRights()
         } else {
             QCOMPARE(messages.texts(), QStringList{QStringLiteral("無權修改科目編號")});
             QCOMPARE(dm.ClasesDS.state(), TDataSet::State::Browse);
-            QCOMPARE(dm.ClasesDS.fieldByName(QStringLiteral("ClsNo")).asString(), QStringLiteral("LIT"));
+            QCOMPARE(dm.ClasesDS.fieldByName(QStringLiteral("ClsNo")).asString(),
+                     QStringLiteral("LIT"));
         }
     }
     messages.clear();
@@ -213,8 +216,10 @@ void TestMasterRules::classSaveChecks()
     QVERIFY(dm.ClasesDS.fieldByName(QStringLiteral("ClsCNm")).setValue(QStringLiteral("文學類")));
     messages.answer({false});
     QVERIFY2(dm.ClasesDS.post(), qPrintable(messages.texts().join('|')));
-    QCOMPARE(env.scalar(QStringLiteral("SELECT ClsCNm FROM Clases WHERE ClsNo='LIT'")).toString(), QStringLiteral("文學類"));
-    QCOMPARE(env.scalar(QStringLiteral("SELECT COUNT(*) FROM Clases WHERE ClsNo='LIT2'")).toInt(), 0);
+    QCOMPARE(env.scalar(QStringLiteral("SELECT ClsCNm FROM Clases WHERE ClsNo='LIT'")).toString(),
+             QStringLiteral("文學類"));
+    QCOMPARE(env.scalar(QStringLiteral("SELECT COUNT(*) FROM Clases WHERE ClsNo='LIT2'")).toInt(),
+             0);
     QCOMPARE(env.logCount(), logs + 1);
 
     messages.clear();
@@ -267,7 +272,9 @@ void TestMasterRules::rateRights()
         QCOMPARE(messages.texts(), QStringList{QStringLiteral("請輸入幣別")});
         QVERIFY(dm.RateDS.fieldByName(QStringLiteral("ORI_CR")).setValue(QStringLiteral("sgd")));
         QVERIFY(dm.RateDS.post());
-        QCOMPARE(env.scalar(QStringLiteral("SELECT rate FROM ExRate WHERE ORI_CR='SGD'")).toDouble(), 1.0);
+        QCOMPARE(
+            env.scalar(QStringLiteral("SELECT rate FROM ExRate WHERE ORI_CR='SGD'")).toDouble(),
+            1.0);
         QVERIFY(dm.RateDS.locate({QStringLiteral("ORI_CR")}, {QStringLiteral("DM")}));
     }
     QCOMPARE(dm.RateDS.edit(), edit);
@@ -276,7 +283,8 @@ void TestMasterRules::rateRights()
     messages.clear();
     messages.answer({true});
     QCOMPARE(dm.RateDS.remove(), remove);
-    QCOMPARE(env.scalar(QStringLiteral("SELECT COUNT(*) FROM ExRate")).toInt(), rates + (insert ? 1 : 0) - (remove ? 1 : 0));
+    QCOMPARE(env.scalar(QStringLiteral("SELECT COUNT(*) FROM ExRate")).toInt(),
+             rates + (insert ? 1 : 0) - (remove ? 1 : 0));
     QCOMPARE(env.logCount(), logs); // deleting a rate writes no log record
     QVERIFY(!dm.MainADOCon.inTransaction());
 }
@@ -289,7 +297,9 @@ void TestMasterRules::stockAdjustment()
     TMainDM& dm = *env.dm;
     dm.LogItem = QStringLiteral("庫存調整");
     env.exec(QStringLiteral("UPDATE Book SET StockC0=12 WHERE BookNo='HY0002'"));
-    const auto stock = [&] { return env.scalar(QStringLiteral("SELECT StockC0 FROM Book WHERE BookNo='HY0002'")).toInt(); };
+    const auto stock = [&] {
+        return env.scalar(QStringLiteral("SELECT StockC0 FROM Book WHERE BookNo='HY0002'")).toInt();
+    };
     QVERIFY(dm.BRStockDS.open());
     QVERIFY(dm.BRStockDS.append());
     TField& book = dm.BRStockDS.fieldByName(QStringLiteral("BookNo"));
@@ -310,19 +320,23 @@ void TestMasterRules::stockAdjustment()
     QVERIFY(dm.BRStockDS.edit());
     QVERIFY(!qty.setValue(-50));
     QVERIFY(!book.setEditText(QStringLiteral("HY0001")));
-    QVERIFY(dm.BRStockDS.fieldByName(QStringLiteral("BRReason")).setValue(QStringLiteral("盤點修正")));
+    QVERIFY(
+        dm.BRStockDS.fieldByName(QStringLiteral("BRReason")).setValue(QStringLiteral("盤點修正")));
     dm.LogRemark = QStringLiteral("HY0002/盤點修正");
     QVERIFY(dm.BRStockDS.post());
     QCOMPARE(stock(), 7);
     QCOMPARE(env.scalar(QStringLiteral("SELECT Qty FROM BRStock WHERE PNo=?"),
-                        {dm.BRStockDS.fieldByName(QStringLiteral("PNo")).value()}).toInt(), -5);
+                        {dm.BRStockDS.fieldByName(QStringLiteral("PNo")).value()})
+                 .toInt(),
+             -5);
 
     messages.clear();
     QVERIFY(!dm.BRStockDS.remove());
     QCOMPARE(messages.texts(), QStringList{QStringLiteral("已修改庫存資料不可刪除")});
 
     // A book removed between entry and save: the save fails, nothing moves, no transaction stays.
-    env.exec(QStringLiteral("INSERT INTO Book (BookNo, BookName, StockC0) VALUES ('GONE01', 'x', 3)"));
+    env.exec(
+        QStringLiteral("INSERT INTO Book (BookNo, BookName, StockC0) VALUES ('GONE01', 'x', 3)"));
     QVERIFY(dm.BRStockDS.append());
     QVERIFY(book.setEditText(QStringLiteral("GONE01")));
     QVERIFY(qty.setEditText(QStringLiteral("2")));
@@ -333,7 +347,9 @@ void TestMasterRules::stockAdjustment()
     QCOMPARE(messages.texts().size(), 1);
     QCOMPARE(messages.lastKind(), TDialogs::Kind::Error);
     QCOMPARE(env.logCount(), logs);
-    QCOMPARE(env.scalar(QStringLiteral("SELECT COUNT(*) FROM BRStock WHERE BookNo='GONE01'")).toInt(), 0);
+    QCOMPARE(
+        env.scalar(QStringLiteral("SELECT COUNT(*) FROM BRStock WHERE BookNo='GONE01'")).toInt(),
+        0);
     QVERIFY(!dm.MainADOCon.inTransaction());
     dm.BRStockDS.cancel();
 }
@@ -349,9 +365,15 @@ void TestMasterRules::customerDelete()
     env.exec(QStringLiteral("INSERT INTO CustClsNo (CustNo, ClsNo) VALUES ('Z0001', 'LIT')"));
     env.exec(QStringLiteral("INSERT INTO CustClsNo (CustNo, ClsNo) VALUES ('Z0001', 'CHI')"));
     const auto links = [&](const char* cust) {
-        return env.scalar(QStringLiteral("SELECT COUNT(*) FROM CustClsNo WHERE CustNo=?"), {QLatin1String(cust)}).toInt();
+        return env
+            .scalar(QStringLiteral("SELECT COUNT(*) FROM CustClsNo WHERE CustNo=?"),
+                    {QLatin1String(cust)})
+            .toInt();
     };
-    QVERIFY(env.openWhere(dm.CustomerDS, QStringLiteral("select * from Customer where CustNo in ('Z0001','A0002') order by CustNo")));
+    QVERIFY(env.openWhere(
+        dm.CustomerDS,
+        QStringLiteral(
+            "select * from Customer where CustNo in ('Z0001','A0002') order by CustNo")));
 
     // A customer with documents cannot go: its links stay with it.
     QVERIFY(dm.CustomerDS.locate({QStringLiteral("CustNo")}, {QStringLiteral("A0002")}));
@@ -362,7 +384,9 @@ void TestMasterRules::customerDelete()
     QCOMPARE(messages.texts().first(), QStringLiteral("確定刪除？"));
     QCOMPARE(messages.lastKind(), TDialogs::Kind::Error);
     QCOMPARE(links("A0002"), 2);
-    QCOMPARE(env.scalar(QStringLiteral("SELECT COUNT(*) FROM Customer WHERE CustNo='A0002'")).toInt(), 1);
+    QCOMPARE(
+        env.scalar(QStringLiteral("SELECT COUNT(*) FROM Customer WHERE CustNo='A0002'")).toInt(),
+        1);
     QCOMPARE(env.logCount(), logs);
     QVERIFY(!dm.MainADOCon.inTransaction());
 
@@ -376,7 +400,9 @@ void TestMasterRules::customerDelete()
     messages.answer({true});
     QVERIFY(dm.CustomerDS.remove());
     QCOMPARE(links("Z0001"), 0);
-    QCOMPARE(env.scalar(QStringLiteral("SELECT COUNT(*) FROM Customer WHERE CustNo='Z0001'")).toInt(), 0);
+    QCOMPARE(
+        env.scalar(QStringLiteral("SELECT COUNT(*) FROM Customer WHERE CustNo='Z0001'")).toInt(),
+        0);
     QCOMPARE(env.logCount(), logs + 1);
     QCOMPARE(env.lastRemark(), QStringLiteral("Z0001/新客戶"));
     QVERIFY(!dm.MainADOCon.inTransaction());
