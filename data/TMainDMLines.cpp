@@ -51,18 +51,6 @@ bool setQuietly(TField& field, const QVariant& value)
     return ok;
 }
 
-/// Chains a further entry check after the one already installed.
-void chainValidate(TField& field, TField::ValidateHook next)
-{
-    TField::ValidateHook before = field.onValidate;
-    field.onValidate = [before = std::move(before), next = std::move(next)](TField& f,
-                                                                            QVariant& v) {
-        if (before && !before(f, v))
-            return false;
-        return next(f, v);
-    };
-}
-
 void chainHook(TDataSet::Hook& hook, TDataSet::Hook next)
 {
     hook = [before = hook, next = std::move(next)](TDataSet& ds) {
@@ -297,26 +285,33 @@ void TMainDM::AttachLineRules()
             return !previous || previous(f, v);
         };
         // Typed quantities, prices and discounts recompute the amount in the line's currency,
-        // also when the same value is typed again after the currency changed.
+        // also when the same value is typed again after the currency changed. Figures put in by
+        // code (copies, conversions) keep the amount they come with.
         for (const char* name : {"Price", "Qty", "Disc"}) {
-            chainValidate(ds->fieldByName(QLatin1String(name)), [name](TField& f, QVariant& v) {
+            ds->fieldByName(QLatin1String(name)).onSetText = [](TField& f, const QString& text) {
+                const QString t = text.trimmed();
+                QVariant value;
+                if (!t.isEmpty()) {
+                    bool ok = false;
+                    value = f.type() == ColType::Decimal ? QVariant(t.toDouble(&ok))
+                                                         : QVariant(t.toLongLong(&ok));
+                    if (!ok)
+                        return false;
+                }
+                if (!f.setValue(value))
+                    return false;
                 TDataSet& d = *f.dataSet();
-                const QString n = QLatin1String(name);
-                const auto pick = [&](const char* col) {
-                    return n == QLatin1String(col) ? v : d.fieldByName(QLatin1String(col)).value();
-                };
-                const QString currency = d.fieldByName(QStringLiteral("ORI_CR")).asString();
-                d.fieldByName(QStringLiteral("UnSum"))
-                    .setValue(RoundAmount(amountOf(pick("Qty"), pick("Price"), pick("Disc")),
-                                          decimalsFor(currency)));
+                CalcUnSum(d, d.fieldByName(QStringLiteral("ORI_CR")).asString());
                 return true;
-            });
+            };
         }
 
         // A typed currency changes the rate, not the amount: the next typed figure rounds anew.
-        ds->fieldByName(QStringLiteral("ORI_CR")).onValidate = [this](TField& f, QVariant& v) {
-            const QString code = v.toString().trimmed().toUpper();
-            v = code;
+        ds->fieldByName(QStringLiteral("ORI_CR")).onSetText = [this](TField& f,
+                                                                     const QString& text) {
+            const QString code = text.trimmed().toUpper();
+            if (!f.setValue(code))
+                return false;
             f.dataSet()
                 ->fieldByName(QStringLiteral("rate"))
                 .setValue(code == NT ? 1.0 : rateOf(RateDS, code));
