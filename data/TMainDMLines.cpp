@@ -285,8 +285,8 @@ void TMainDM::AttachLineRules()
             return !previous || previous(f, v);
         };
         // Typed quantities, prices and discounts recompute the amount in the line's currency,
-        // also when the same value is typed again after the currency changed. Figures put in by
-        // code (copies, conversions) keep the amount they come with.
+        // also when the same value is typed again after the currency changed; a figure changed
+        // any other way (a spin button, a copy) recomputes it too.
         for (const char* name : {"Price", "Qty", "Disc"}) {
             ds->fieldByName(QLatin1String(name)).onSetText = [](TField& f, const QString& text) {
                 const QString t = text.trimmed();
@@ -303,6 +303,10 @@ void TMainDM::AttachLineRules()
                 TDataSet& d = *f.dataSet();
                 CalcUnSum(d, d.fieldByName(QStringLiteral("ORI_CR")).asString());
                 return true;
+            };
+            ds->fieldByName(QLatin1String(name)).onChange = [](TField& f) {
+                TDataSet& d = *f.dataSet();
+                CalcUnSum(d, d.fieldByName(QStringLiteral("ORI_CR")).asString());
             };
         }
 
