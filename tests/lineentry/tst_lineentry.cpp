@@ -5,6 +5,7 @@
 #include <QtTest>
 
 #include "../support/MessageRecorder.h"
+#include "../support/DemoEnv.h"
 #include "../support/TestDb.h"
 #include "data/ExtendedMath.h"
 #include "data/TMainDM.h"
@@ -12,7 +13,6 @@
 
 namespace {
 
-const QString AdminPriv = QStringLiteral("1FFFFF7777771727");
 const QString NoSuchBook = QStringLiteral("查無此書籍資料");
 
 bool sameBits(double a, double b)
@@ -21,25 +21,10 @@ bool sameBits(double a, double b)
 }
 
 /// The demo company with a few books made for the pricing cases, and a logged-in module.
-struct Env
+struct Env : DemoEnv
 {
-    std::unique_ptr<TestDb> db;
-    std::unique_ptr<TMainDM> dm;
-
-    explicit Env(Backend backend)
+    explicit Env(Backend backend) : DemoEnv(backend)
     {
-        db = TestDb::create(backend);
-        QString error;
-        if (!db->loadDemo(&error))
-            qFatal("demo: %s", qPrintable(error));
-        dm = std::make_unique<TMainDM>(nullptr, QStringLiteral("MainADOCon"));
-        dm->MainADOCon.configure(db->settings());
-        UserAccount a;
-        a.code = QStringLiteral("TESTER");
-        a.name = QStringLiteral("測試員");
-        a.area = QStringLiteral("C0");
-        a.priv = AdminPriv;
-        dm->SetLogin(a);
         exec(QStringLiteral("UPDATE ExRate SET rate=32.1 WHERE ORI_CR='US'"));
         exec(QStringLiteral("INSERT INTO ExRate (ORI_CR, rate) VALUES ('jpy', 0.215)"));
         // NT price, foreign price, currency, discount class.
@@ -53,17 +38,6 @@ struct Env
              QStringLiteral("4710000000042"));
         book(QStringLiteral("TB0005"), 800, 25, QString(), QStringLiteral("B"),
              QStringLiteral("4710000000059"));
-    }
-    ~Env() { dm.reset(); }
-
-    void exec(const QString& sql, const QVariantList& values = {})
-    {
-        QSqlQuery q(dm->MainADOCon.database());
-        q.prepare(sql);
-        for (int i = 0; i < values.size(); ++i)
-            q.bindValue(i, values.at(i));
-        if (!q.exec())
-            qFatal("%s: %s", qPrintable(sql), qPrintable(q.lastError().text()));
     }
     void book(const QString& no, double nt, double foreign, const QString& currency,
               const QString& cls, const QString& barCode)
@@ -96,12 +70,6 @@ struct Env
     }
 };
 
-void backends()
-{
-    QTest::addColumn<Backend>("backend");
-    TestDb::addBackendRows();
-}
-
 } // namespace
 
 class TestLineEntry : public QObject
@@ -113,15 +81,15 @@ private slots:
     void extendedEmulationMatchesNative();
     void pricing_data();
     void pricing();
-    void typedFiguresAndCurrency_data() { backends(); }
+    void typedFiguresAndCurrency_data() { TestDb::addBackendRows(); }
     void typedFiguresAndCurrency();
-    void barCodeEntry_data() { backends(); }
+    void barCodeEntry_data() { TestDb::addBackendRows(); }
     void barCodeEntry();
-    void refusedEntries_data() { backends(); }
+    void refusedEntries_data() { TestDb::addBackendRows(); }
     void refusedEntries();
-    void partnerChecks_data() { backends(); }
+    void partnerChecks_data() { TestDb::addBackendRows(); }
     void partnerChecks();
-    void writeOffComputedValues_data() { backends(); }
+    void writeOffComputedValues_data() { TestDb::addBackendRows(); }
     void writeOffComputedValues();
 };
 

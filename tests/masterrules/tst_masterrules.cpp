@@ -4,13 +4,14 @@
 #include <QtTest>
 
 #include "../support/MessageRecorder.h"
+#include "../support/DemoEnv.h"
 #include "../support/TestDb.h"
 #include "data/TMainDM.h"
 #include "data/dataset/TDataSet.h"
 
 namespace {
 
-const QString AdminPriv = QStringLiteral("1FFFFF7777771727");
+const QString& AdminPriv = DemoEnv::AdminPriv;
 
 QString privWith(int position, QChar c)
 {
@@ -19,55 +20,14 @@ QString privWith(int position, QChar c)
     return p;
 }
 
-/// The demo company, a module logged in with the given privileges, and a second connection.
-struct Env
+/// The demo company with a module logged in at the head office with the given privileges.
+struct Env : DemoEnv
 {
-    std::unique_ptr<TestDb> db;
-    std::unique_ptr<TMainDM> dm;
-    std::unique_ptr<Connection> check;
-
     explicit Env(Backend backend, const QString& priv = AdminPriv)
+        : DemoEnv(backend, QStringLiteral("C0"), priv)
     {
-        db = TestDb::create(backend);
-        QString error;
-        if (!db->loadDemo(&error))
-            qFatal("demo: %s", qPrintable(error));
-        check = std::make_unique<Connection>(QStringLiteral("masterrules-check"));
-        check->configure(db->settings());
-        dm = std::make_unique<TMainDM>(nullptr, QStringLiteral("MainADOCon"));
-        dm->MainADOCon.configure(db->settings());
-        UserAccount a;
-        a.code = QStringLiteral("TESTER");
-        a.name = QStringLiteral("測試員");
-        a.area = QStringLiteral("C0");
-        a.priv = priv;
-        dm->SetLogin(a);
     }
-    ~Env()
-    {
-        dm.reset();
-        check.reset();
-    }
-    QVariant scalar(const QString& sql, const QVariantList& values = {})
-    {
-        QSqlQuery q(check->database());
-        q.prepare(sql);
-        for (int i = 0; i < values.size(); ++i)
-            q.bindValue(i, values.at(i));
-        if (!q.exec())
-            qFatal("%s: %s", qPrintable(sql), qPrintable(q.lastError().text()));
-        return q.next() ? q.value(0) : QVariant();
-    }
-    void exec(const QString& sql, const QVariantList& values = {})
-    {
-        QSqlQuery q(check->database());
-        q.prepare(sql);
-        for (int i = 0; i < values.size(); ++i)
-            q.bindValue(i, values.at(i));
-        if (!q.exec())
-            qFatal("%s: %s", qPrintable(sql), qPrintable(q.lastError().text()));
-    }
-    int logCount() { return scalar(QStringLiteral("SELECT COUNT(*) FROM LogRec")).toInt(); }
+
     QString lastRemark()
     {
         return scalar(QStringLiteral("SELECT OPRemark FROM LogRec ORDER BY LogNo DESC")).toString();
@@ -79,29 +39,23 @@ struct Env
     }
 };
 
-void backends()
-{
-    QTest::addColumn<Backend>("backend");
-    TestDb::addBackendRows();
-}
-
 } // namespace
 
 class TestMasterRules : public QObject
 {
     Q_OBJECT
 private slots:
-    void vipNumber_data() { backends(); }
+    void vipNumber_data() { TestDb::addBackendRows(); }
     void vipNumber();
     void classRights_data();
     void classRights();
-    void classSaveChecks_data() { backends(); }
+    void classSaveChecks_data() { TestDb::addBackendRows(); }
     void classSaveChecks();
     void rateRights_data();
     void rateRights();
-    void stockAdjustment_data() { backends(); }
+    void stockAdjustment_data() { TestDb::addBackendRows(); }
     void stockAdjustment();
-    void customerDelete_data() { backends(); }
+    void customerDelete_data() { TestDb::addBackendRows(); }
     void customerDelete();
 };
 

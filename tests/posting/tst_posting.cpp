@@ -6,11 +6,12 @@
 #include "data/TMainDM.h"
 #include "data/dataset/TDataSet.h"
 #include "../support/MessageRecorder.h"
+#include "../support/DemoEnv.h"
 #include "../support/TestDb.h"
 
 namespace {
 
-const QString AdminPriv = QStringLiteral("1FFFFF7777771727");
+const QString& AdminPriv = DemoEnv::AdminPriv;
 
 /// Errors and warnings shown; the line entry's information box about the book is not one.
 QStringList problems(const MessageRecorder& messages)
@@ -23,74 +24,10 @@ QStringList problems(const MessageRecorder& messages)
     return texts;
 }
 
-void backends()
+struct Env : DemoEnv
 {
-    QTest::addColumn<Backend>("backend");
-    TestDb::addBackendRows();
-}
+    using DemoEnv::DemoEnv;
 
-/// The demo company, a logged-in main data module on it and a second connection for checks.
-struct Env
-{
-    std::unique_ptr<TestDb> db;
-    std::unique_ptr<TMainDM> dm;
-    std::unique_ptr<Connection> check;
-
-    explicit Env(Backend backend, const QString& area = QStringLiteral("C0"), const QString& priv = AdminPriv)
-    {
-        db = TestDb::create(backend);
-        QString error;
-        if (!db->loadDemo(&error))
-            qFatal("demo: %s", qPrintable(error));
-        check = std::make_unique<Connection>(QStringLiteral("posting-check"));
-        check->configure(db->settings());
-        dm = login(QStringLiteral("MainADOCon"), area, priv);
-    }
-    ~Env()
-    {
-        dm.reset();
-        check.reset();
-    }
-
-    std::unique_ptr<TMainDM> login(const QString& connection, const QString& area, const QString& priv)
-    {
-        auto m = std::make_unique<TMainDM>(nullptr, connection);
-        m->MainADOCon.configure(db->settings());
-        UserAccount a;
-        a.code = QStringLiteral("TESTER");
-        a.name = QStringLiteral("測試員");
-        a.area = area;
-        a.priv = priv;
-        m->SetLogin(a);
-        return m;
-    }
-
-    QVariant scalar(const QString& sql, const QVariantList& values = {})
-    {
-        QSqlQuery q(check->database());
-        q.prepare(sql);
-        for (int i = 0; i < values.size(); ++i)
-            q.bindValue(i, values.at(i));
-        if (!q.exec())
-            qFatal("%s: %s", qPrintable(sql), qPrintable(q.lastError().text()));
-        return q.next() ? q.value(0) : QVariant();
-    }
-    void exec(const QString& sql, const QVariantList& values = {})
-    {
-        QSqlQuery q(check->database());
-        bool ok = true;
-        if (values.isEmpty()) {
-            ok = q.exec(sql); // statements such as ALTER TABLE cannot be prepared on PostgreSQL
-        } else {
-            q.prepare(sql);
-            for (int i = 0; i < values.size(); ++i)
-                q.bindValue(i, values.at(i));
-            ok = q.exec();
-        }
-        if (!ok)
-            qFatal("%s: %s", qPrintable(sql), qPrintable(q.lastError().text()));
-    }
-    int logCount() { return scalar(QStringLiteral("SELECT COUNT(*) FROM LogRec")).toInt(); }
     QStringList lastLog()
     {
         QSqlQuery q(check->database());
@@ -98,10 +35,6 @@ struct Env
         if (!q.next())
             return {};
         return {q.value(0).toString(), q.value(1).toString(), q.value(2).toString(), q.value(3).toString()};
-    }
-    int stock(const QString& book, const QString& area = QStringLiteral("C0"))
-    {
-        return scalar(QStringLiteral("SELECT Stock%1 FROM Book WHERE BookNo=?").arg(area), {book}).toInt();
     }
 
     /// A new header saved through its dataset; returns its number.
@@ -142,37 +75,37 @@ class TestPosting : public QObject
 private slots:
     void newHeadersAreNumberedAndLogged_data();
     void newHeadersAreNumberedAndLogged();
-    void newReceiptRunsStockRulesOnce_data() { backends(); }
+    void newReceiptRunsStockRulesOnce_data() { TestDb::addBackendRows(); }
     void newReceiptRunsStockRulesOnce();
-    void completeShipmentAndUndo_data() { backends(); }
+    void completeShipmentAndUndo_data() { TestDb::addBackendRows(); }
     void completeShipmentAndUndo();
-    void failingUpdateStockLeavesNothing_data() { backends(); }
+    void failingUpdateStockLeavesNothing_data() { TestDb::addBackendRows(); }
     void failingUpdateStockLeavesNothing();
-    void documentDelete_data() { backends(); }
+    void documentDelete_data() { TestDb::addBackendRows(); }
     void documentDelete();
     void masterSaveAndDeleteAreLogged_data();
     void masterSaveAndDeleteAreLogged();
-    void duplicateCustomerStaysOpen_data() { backends(); }
+    void duplicateCustomerStaysOpen_data() { TestDb::addBackendRows(); }
     void duplicateCustomerStaysOpen();
-    void refusals_data() { backends(); }
+    void refusals_data() { TestDb::addBackendRows(); }
     void refusals();
-    void readOnlyDataSetLeavesDatabase_data() { backends(); }
+    void readOnlyDataSetLeavesDatabase_data() { TestDb::addBackendRows(); }
     void readOnlyDataSetLeavesDatabase();
     void privilegeEffectsOnDataSets_data();
     void privilegeEffectsOnDataSets();
-    void concurrentCompletionPostsOnce_data() { backends(); }
+    void concurrentCompletionPostsOnce_data() { TestDb::addBackendRows(); }
     void concurrentCompletionPostsOnce();
-    void bookSaveKeepsStockPostedMeanwhile_data() { backends(); }
+    void bookSaveKeepsStockPostedMeanwhile_data() { TestDb::addBackendRows(); }
     void bookSaveKeepsStockPostedMeanwhile();
     void wildToLike_data();
     void wildToLike();
-    void searchTextIsOnlyEverBound_data() { backends(); }
+    void searchTextIsOnlyEverBound_data() { TestDb::addBackendRows(); }
     void searchTextIsOnlyEverBound();
-    void sharedDataSetsOpenAndClose_data() { backends(); }
-    void startingValuesAndEntryRules_data() { backends(); }
-    void counterDateIsUnique_data() { backends(); }
+    void sharedDataSetsOpenAndClose_data() { TestDb::addBackendRows(); }
+    void startingValuesAndEntryRules_data() { TestDb::addBackendRows(); }
+    void counterDateIsUnique_data() { TestDb::addBackendRows(); }
     void counterDateIsUnique();
-    void classRightsAndNumberChange_data() { backends(); }
+    void classRightsAndNumberChange_data() { TestDb::addBackendRows(); }
     void classRightsAndNumberChange();
     void startingValuesAndEntryRules();
     void sharedDataSetsOpenAndClose();
