@@ -926,12 +926,10 @@ bool TDataSet::post()
     const State was = m_state;
     const Row beforeWrite = m_buffer;
     const Row originalBefore = m_original;
-    bool noRow = false;
     bool ok = true;
     if (!m_table.isEmpty())
-        ok = was == State::Insert ? writeInsert() : writeUpdate(&noRow);
+        ok = was == State::Insert ? writeInsert() : writeUpdate();
     if (!ok) {
-        m_conflict = noRow;
         runHook(onPostError);
         return false;
     }
@@ -1073,27 +1071,19 @@ bool TDataSet::writeInsert()
     return true;
 }
 
-bool TDataSet::writeUpdate(bool* noRow)
+bool TDataSet::rowCondition(const Row& row, QStringList* where, QVariantList* values)
 {
-    QStringList sets;
-    QVariantList values;
-    for (TField* f : m_fields) {
-        if (!f->m_writable)
-            continue;
-        if (sameValue(m_buffer.value(f->index()), m_original.value(f->index())))
-            continue;
-        sets << f->name() + QStringLiteral("=?");
-        values << toDb(*f, m_buffer.value(f->index()));
+    if (m_keyFields.isEmpty()) {
+        m_lastError = QSqlError(QStringLiteral("no key"), QStringLiteral("%1 has no key").arg(m_name),
+                                QSqlError::StatementError);
+        return false;
     }
-    if (sets.isEmpty())
-        return true;
-    QStringList where;
-    QStringList whereCols = m_keyFields;
+    QStringList columns = m_keyFields;
     for (const QString& r : m_ruleColumns) {
-        if (!whereCols.contains(r, Qt::CaseInsensitive))
-            whereCols << r;
+        if (!columns.contains(r, Qt::CaseInsensitive))
+            columns << r;
     }
-    for (const QString& k : whereCols) {
+    for (const QString& k : columns) {
         const TField* f = findField(k);
         if (!f || !f->isAttached()) {
             m_lastError = QSqlError(QStringLiteral("no key"),
@@ -1101,68 +1091,19 @@ bool TDataSet::writeUpdate(bool* noRow)
                                     QSqlError::StatementError);
             return false;
         }
-        const QVariant orig = m_original.value(f->index());
-        if (orig.isNull()) {
-            where << f->name() + QStringLiteral(" IS NULL");
+        const QVariant v = row.value(f->index());
+        if (v.isNull()) {
+            *where << f->name() + QStringLiteral(" IS NULL");
         } else {
-            where << f->name() + QStringLiteral("=?");
-            values << toDb(*f, orig);
+            *where << f->name() + QStringLiteral("=?");
+            *values << toDb(*f, v);
         }
-    }
-    if (m_keyFields.isEmpty()) {
-        m_lastError = QSqlError(QStringLiteral("no key"), QStringLiteral("%1 has no key").arg(m_name),
-                                QSqlError::StatementError);
-        return false;
-    }
-    const QString sql = QStringLiteral("UPDATE %1 SET %2 WHERE %3")
-                            .arg(m_table, sets.join(QLatin1Char(',')), where.join(QStringLiteral(" AND ")));
-    m_lastStatement = sql;
-    QSqlQuery q(m_connection.database());
-    if (!q.prepare(sql)) {
-        m_lastError = q.lastError();
-        return false;
-    }
-    for (int i = 0; i < values.size(); ++i)
-        q.bindValue(i, values.at(i));
-    if (!q.exec()) {
-        m_lastError = q.lastError();
-        return false;
-    }
-    if (q.numRowsAffected() == 0) {
-        *noRow = true;
-        m_lastError = QSqlError(QStringLiteral("changed meanwhile"),
-                                QStringLiteral("%1: the row was changed or deleted by another user").arg(m_name),
-                                QSqlError::TransactionError, QStringLiteral("conflict"));
-        return false;
     }
     return true;
 }
 
-bool TDataSet::writeDelete()
+bool TDataSet::execRowWrite(const QString& sql, const QVariantList& values)
 {
-    QStringList where;
-    QVariantList values;
-    QStringList whereCols = m_keyFields;
-    for (const QString& r : m_ruleColumns) {
-        if (!whereCols.contains(r, Qt::CaseInsensitive))
-            whereCols << r;
-    }
-    if (m_keyFields.isEmpty())
-        return false;
-    const Row& row = rowAt(m_current);
-    for (const QString& k : whereCols) {
-        const TField* f = findField(k);
-        if (!f || !f->isAttached())
-            return false;
-        const QVariant v = row.value(f->index());
-        if (v.isNull()) {
-            where << f->name() + QStringLiteral(" IS NULL");
-        } else {
-            where << f->name() + QStringLiteral("=?");
-            values << toDb(*f, v);
-        }
-    }
-    const QString sql = QStringLiteral("DELETE FROM %1 WHERE %2").arg(m_table, where.join(QStringLiteral(" AND ")));
     m_lastStatement = sql;
     QSqlQuery q(m_connection.database());
     if (!q.prepare(sql)) {
@@ -1183,6 +1124,38 @@ bool TDataSet::writeDelete()
         return false;
     }
     return true;
+}
+
+bool TDataSet::writeUpdate()
+{
+    QStringList sets;
+    QVariantList values;
+    for (TField* f : m_fields) {
+        if (!f->m_writable)
+            continue;
+        if (sameValue(m_buffer.value(f->index()), m_original.value(f->index())))
+            continue;
+        sets << f->name() + QStringLiteral("=?");
+        values << toDb(*f, m_buffer.value(f->index()));
+    }
+    if (sets.isEmpty())
+        return true;
+    QStringList where;
+    if (!rowCondition(m_original, &where, &values))
+        return false;
+    return execRowWrite(QStringLiteral("UPDATE %1 SET %2 WHERE %3")
+                            .arg(m_table, sets.join(QLatin1Char(',')), where.join(QStringLiteral(" AND "))),
+                        values);
+}
+
+bool TDataSet::writeDelete()
+{
+    QStringList where;
+    QVariantList values;
+    if (!rowCondition(rowAt(m_current), &where, &values))
+        return false;
+    return execRowWrite(
+        QStringLiteral("DELETE FROM %1 WHERE %2").arg(m_table, where.join(QStringLiteral(" AND "))), values);
 }
 
 // --- sorting and display -------------------------------------------------------------------------

@@ -219,8 +219,12 @@ private:
     QVariantList keyOf(int row) const;
     bool applySort();
     bool writeInsert();
-    bool writeUpdate(bool* noRow);
+    bool writeUpdate();
     bool writeDelete();
+    /// The WHERE of an update or delete: the key and the rule columns at their values in @p row.
+    bool rowCondition(const Row& row, QStringList* where, QVariantList* values);
+    /// Runs an update or delete of one row; touching no row means another user changed it.
+    bool execRowWrite(const QString& sql, const QVariantList& values);
     QVariant toDb(const TField& field, const QVariant& value) const;
     void setState(State state);
     void setCurrent(int row, bool notify = true);
