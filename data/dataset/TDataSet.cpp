@@ -1050,18 +1050,9 @@ bool TDataSet::writeInsert()
                                  QStringList(cols.size(), QStringLiteral("?")).join(QLatin1Char(',')));
     if (!back.isEmpty())
         sql += QStringLiteral(" RETURNING ") + back.join(QLatin1Char(','));
-    m_lastStatement = sql;
     QSqlQuery q(m_connection.database());
-    if (!q.prepare(sql)) {
-        m_lastError = q.lastError();
+    if (!execStatement(q, sql, values))
         return false;
-    }
-    for (int i = 0; i < values.size(); ++i)
-        q.bindValue(i, values.at(i));
-    if (!q.exec()) {
-        m_lastError = q.lastError();
-        return false;
-    }
     if (!back.isEmpty() && q.next()) {
         for (int i = 0; i < backFields.size(); ++i)
             m_buffer[backFields[i]->index()] = backFields[i]->normalized(q.value(i));
@@ -1102,10 +1093,9 @@ bool TDataSet::rowCondition(const Row& row, QStringList* where, QVariantList* va
     return true;
 }
 
-bool TDataSet::execRowWrite(const QString& sql, const QVariantList& values)
+bool TDataSet::execStatement(QSqlQuery& q, const QString& sql, const QVariantList& values)
 {
     m_lastStatement = sql;
-    QSqlQuery q(m_connection.database());
     if (!q.prepare(sql)) {
         m_lastError = q.lastError();
         return false;
@@ -1116,6 +1106,14 @@ bool TDataSet::execRowWrite(const QString& sql, const QVariantList& values)
         m_lastError = q.lastError();
         return false;
     }
+    return true;
+}
+
+bool TDataSet::execRowWrite(const QString& sql, const QVariantList& values)
+{
+    QSqlQuery q(m_connection.database());
+    if (!execStatement(q, sql, values))
+        return false;
     if (q.numRowsAffected() == 0) {
         m_conflict = true;
         m_lastError = QSqlError(QStringLiteral("changed meanwhile"),

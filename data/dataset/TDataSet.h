@@ -223,6 +223,8 @@ private:
     bool writeDelete();
     /// The WHERE of an update or delete: the key and the rule columns at their values in @p row.
     bool rowCondition(const Row& row, QStringList* where, QVariantList* values);
+    /// Prepares, binds in order and runs a write, keeping its text and error for the caller.
+    bool execStatement(QSqlQuery& query, const QString& sql, const QVariantList& values);
     /// Runs an update or delete of one row; touching no row means another user changed it.
     bool execRowWrite(const QString& sql, const QVariantList& values);
     QVariant toDb(const TField& field, const QVariant& value) const;
