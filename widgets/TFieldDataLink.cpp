@@ -4,35 +4,9 @@
 #include "data/dataset/TDataSource.h"
 #include "data/dataset/TField.h"
 
-namespace {
+TFieldDataLink::TFieldDataLink(QObject* parent) : QObject(parent) {}
 
-QList<TFieldDataLink*>& allLinks()
-{
-    static QList<TFieldDataLink*> links;
-    return links;
-}
-
-} // namespace
-
-TFieldDataLink::TFieldDataLink(QObject* parent) : QObject(parent)
-{
-    allLinks().append(this);
-}
-
-TFieldDataLink::~TFieldDataLink()
-{
-    allLinks().removeOne(this);
-}
-
-bool TFieldDataLink::commitPending(TDataSet* dataSet)
-{
-    const QList<TFieldDataLink*> links = allLinks();
-    for (TFieldDataLink* link : links) {
-        if (link->isModified() && dataSet && link->dataSet() == dataSet && !link->commit())
-            return false;
-    }
-    return true;
-}
+TFieldDataLink::~TFieldDataLink() = default;
 
 void TFieldDataLink::setDataSource(TDataSource* source)
 {
@@ -73,6 +47,12 @@ void TFieldDataLink::connectSource()
             emit dataChanged();
     });
     m_connections << connect(m_source, &TDataSource::rowsReset, this, &TFieldDataLink::dataChanged);
+    // A save from a toolbar button leaves the focus in the control being typed in: its text is
+    // handed over first, and a text the field refuses keeps the row unsaved.
+    m_connections << connect(m_source, &TDataSource::aboutToPost, this, [this](bool* accepted) {
+        if (*accepted && isModified() && !commit())
+            *accepted = false;
+    });
     // A cancel or a save returns the row as it now is; starting to edit changes nothing, but
     // the control shows edit text instead of display text from then on.
     m_connections << connect(m_source, &TDataSource::stateChanged, this, [this] {

@@ -60,12 +60,6 @@ public:
     /// Writes the control's value into the field; false when the field refuses it.
     std::function<bool()> updateData;
 
-    /// Commits every modified control bound to the dataset, as a save must before it writes
-    /// (a toolbar button does not take the focus, so the control being typed in has not been
-    /// left yet). False when a field refused its control's text; that control then has the
-    /// focus with its text selected.
-    static bool commitPending(TDataSet* dataSet);
-
 signals:
     /// The control must load the field's value (or clear itself when there is no field).
     void dataChanged();

@@ -914,6 +914,10 @@ bool TDataSet::post()
         return true;
     if (m_readOnly)
         return false;
+    bool accepted = true;
+    emit aboutToPost(&accepted);
+    if (!accepted)
+        return false;
     // Saving a row nobody changed is the same as leaving it.
     if (!hasPendingChanges()) {
         cancel();

@@ -201,6 +201,9 @@ signals:
     void rowChanged(int row);
     /// A field of the current row changed through setValue.
     void fieldChanged(TField* field);
+    /// A save is starting: editors still holding typed text hand it to their fields now; one
+    /// whose text a field refuses clears @p accepted and the row stays unsaved.
+    void aboutToPost(bool* accepted);
 
 private:
     friend class TField;

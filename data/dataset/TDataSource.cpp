@@ -22,6 +22,7 @@ void TDataSource::setDataSet(TDataSet* dataSet)
     m_links << connect(dataSet, &TDataSet::stateChanged, this,
                        [this](TDataSet::State s) { emit stateChanged(s); });
     m_links << connect(dataSet, &TDataSet::rowsReset, this, [this] { emit rowsReset(); });
+    m_links << connect(dataSet, &TDataSet::aboutToPost, this, &TDataSource::aboutToPost);
 }
 
 bool TDataSource::canModify() const

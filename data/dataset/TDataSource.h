@@ -43,6 +43,8 @@ signals:
     void stateChanged(TDataSet::State state);
     /// The rows were replaced, sorted or closed.
     void rowsReset();
+    /// A save is starting: see TDataSet::aboutToPost.
+    void aboutToPost(bool* accepted);
 
 private:
     QPointer<TDataSet> m_dataSet;
