@@ -465,6 +465,11 @@ void TDataSet::bindFields(const QStringList& names, const QStringList& tables)
         f->bind(i, col ? col->type : ColType::Text, col ? col->size : 0, col ? col->scale : 0,
                 writable, key);
         f->m_fromSchema = col != nullptr;
+        f->m_reference = writable
+                         && std::any_of(own->foreignKeys.begin(), own->foreignKeys.end(),
+                                        [&](const ForeignKeyDef& fk) {
+                                            return fk.columns.contains(col->name, Qt::CaseInsensitive);
+                                        });
         m_fields.push_back(f);
     }
 }
@@ -1018,6 +1023,9 @@ bool TDataSet::remove()
 QVariant TDataSet::toDb(const TField& field, const QVariant& value) const
 {
     if (value.isNull() || !value.isValid())
+        return {};
+    // An optional partner left empty points at nothing: NULL, which the reference allows.
+    if (field.m_reference && value.typeId() == QMetaType::QString && value.toString().trimmed().isEmpty())
         return {};
     switch (field.type()) {
     case ColType::DateTime:

@@ -99,6 +99,7 @@ private:
     int m_size = 0;
     int m_scale = 0;
     bool m_writable = false;
+    bool m_reference = false; ///< refers to another table's row: empty text is stored as NULL
     bool m_readOnly = false;
     bool m_key = false;
     bool m_fromSchema = false;

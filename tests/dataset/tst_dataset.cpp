@@ -97,6 +97,8 @@ private slots:
     void navigationAndLocate();
     void insertReadsBackIdentityAndDefaults_data() { backends(); }
     void insertReadsBackIdentityAndDefaults();
+    void emptyReferenceIsStoredAsNull_data() { backends(); }
+    void emptyReferenceIsStoredAsNull();
     void updateWritesOnlyChangedColumns_data() { backends(); }
     void updateWritesOnlyChangedColumns();
     void updateOfChangedRuleColumnIsRefused_data() { backends(); }
@@ -262,6 +264,30 @@ void TestDataSet::insertReadsBackIdentityAndDefaults()
     QCOMPARE(cust->fieldByName(QStringLiteral("DiscA")).asFloat(), 1.0);
     QCOMPARE(cust->fieldByName(QStringLiteral("CLock")).value(), QVariant(false));
     QCOMPARE(f.count(QStringLiteral("Customer")), 4);
+}
+
+void TestDataSet::emptyReferenceIsStoredAsNull()
+{
+    QFETCH(Backend, backend);
+    Fixture f(backend);
+    TDataSet books(*f.con, QStringLiteral("BookDS"));
+    books.setSql(QStringLiteral("select * from Book order by BookNo"));
+    QVERIFY(books.setTable(QStringLiteral("Book")));
+    QVERIFY(books.open());
+    QVERIFY(books.append());
+    QVERIFY(books.fieldByName(QStringLiteral("BookNo")).setValue(QStringLiteral("B2")));
+    // A supplier and a class left empty on the form are no supplier and no class.
+    QVERIFY(books.fieldByName(QStringLiteral("VNo")).setEditText(QString()));
+    QVERIFY(books.fieldByName(QStringLiteral("ClsNo")).setEditText(QStringLiteral("  ")));
+    QVERIFY(books.fieldByName(QStringLiteral("BookName")).setEditText(QString()));
+    QVERIFY2(books.post(), qPrintable(books.lastError().text()));
+    QCOMPARE(f.scalar(QStringLiteral("SELECT COUNT(*) FROM Book WHERE BookNo='B2' AND VNo IS NULL "
+                                     "AND ClsNo IS NULL")).toInt(),
+             1);
+    // A class that does not exist is still refused by the reference.
+    QVERIFY(books.edit());
+    QVERIFY(books.fieldByName(QStringLiteral("ClsNo")).setEditText(QStringLiteral("NOPE")));
+    QVERIFY(!books.post());
 }
 
 void TestDataSet::updateWritesOnlyChangedColumns()
