@@ -10,7 +10,7 @@ public:
     {
         switch (kind) {
         case Kind::Question:
-            return Answer::Yes;
+            return Answer::No;
         case Kind::ErrorAbort:
         case Kind::WarningAbort:
             return Answer::Abort;

@@ -27,7 +27,7 @@ public:
 };
 
 /// Installs the sink for the whole program; returns the previous one. Null restores the default,
-/// which answers every box with its affirmative button and prints nothing.
+/// which shows nothing and answers No to every question, so nothing unconfirmed proceeds.
 Sink* setSink(Sink* sink);
 
 void information(const QString& text);
