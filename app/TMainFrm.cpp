@@ -92,6 +92,7 @@ QAction* TMainFrm::addItem(QMenu* menu, const ItemDef& def)
     action->setObjectName(def.name);
     connect(action, &QAction::triggered, this, [this, def] { open(def); });
     m_items.insert(def.name, action);
+    m_defs.insert(def.name, def);
     return action;
 }
 
@@ -136,10 +137,21 @@ QWidget* TMainFrm::create(const ItemDef& def, QWidget* parent)
     if (!factory)
         return nullptr;
     try {
-        return factory(TWindowContext{m_dm, m_reportDM}, parent);
+        return factory(TWindowContext{m_dm, m_reportDM, [this](const QString& name) { OpenItem(name); }},
+                       parent);
     } catch (const std::exception&) {
         return nullptr;
     }
+}
+
+void TMainFrm::OpenItem(const QString& name)
+{
+    const auto it = m_defs.constFind(name);
+    if (it == m_defs.constEnd()) {
+        TDialogs::error(OpenFailedMessage);
+        return;
+    }
+    open(*it);
 }
 
 void TMainFrm::open(const ItemDef& def)

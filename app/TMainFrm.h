@@ -33,6 +33,8 @@ public:
     void SetReportDM(TReportDM* reportDM) { m_reportDM = reportDM; }
 
     QAction* menuItem(const QString& name) const { return m_items.value(name); }
+    /// Runs the command of a menu item (also for items the menu hides or disables).
+    void OpenItem(const QString& name);
     /// The window of a menu item while it exists.
     QWidget* openedWindow(const QString& itemName) const;
     QMdiArea* mdiArea() const { return m_mdi; }
@@ -65,5 +67,6 @@ private:
     TWindowRegistry m_registry;
     QMdiArea* m_mdi;
     QHash<QString, QAction*> m_items;
+    QHash<QString, ItemDef> m_defs;
     QHash<QString, QPointer<QWidget>> m_windows;
 };

@@ -9,11 +9,14 @@ class QWidget;
 class TMainDM;
 class TReportDM;
 
-/// What a window is created with: the main data module and the report module.
+/// What a window is created with: the main data module, the report module, and the main window's
+/// menu commands, so a window can open another (a history line opens its document window).
 struct TWindowContext
 {
     TMainDM& mainDM;
     TReportDM* reportDM;
+    /// Runs the menu command of the named item, as if the user chose it; null outside the main window.
+    std::function<void(const QString& itemName)> openWindow;
 };
 
 /**
