@@ -124,6 +124,47 @@ public:
     static QString DocumentTemplate(PrintKind kind, bool foreign);
     static QString DocumentTitle(PrintKind kind);
 
+    // --- labels ----------------------------------------------------------------------------
+    /// Address labels, two to a sheet row. Kind 0: the current customer @p copies times;
+    /// kind 1: every customer once; kind 2: every customer once with number and name.
+    void PrintCustomerLabels(ReportRecords& customers, ReportProgress* progressBar, int copies,
+                             int kind);
+    void PrintCustomerLabels(TDataSet& customers, ReportProgress* progressBar, int copies,
+                             int kind);
+    /// Book labels, four to a sheet row, one per copy of each chosen line. @p selectedRows are
+    /// row numbers of @p lines (from 0, as the line grid numbers them), in the order the user
+    /// chose them. The caller clears its grid's selection afterwards.
+    void PrintBookLabels(ReportRecords& lines, const QList<int>& selectedRows,
+                         const QString& currency, const QString& dateText);
+    void PrintBookLabels(TDataSet& lines, const QList<int>& selectedRows, const QString& currency,
+                         const QString& dateText);
+    /// The address form of a shipment's envelope; @p mailClass ticks one of the five classes
+    /// (-1: none). @p customer is the single-customer lookup holding the shipment's customer.
+    void PrintEnvelope(ReportRecords& header, ReportProgress* progressBar, int copies,
+                       int mailClass, ReportRecords& customer);
+    /// The customer is the one `CustDS` holds.
+    void PrintEnvelope(TDataSet& header, ReportProgress* progressBar, int copies, int mailClass);
+
+    // --- listings --------------------------------------------------------------------------
+    /// One table row per record: 0 customers, 1 books, 2 suppliers, 3 shipping agents,
+    /// 4 subject classes.
+    void PrintMasterList(ReportRecords& records, ReportProgress* progressBar, int kind);
+    void PrintMasterList(TDataSet& dataSet, ReportProgress* progressBar, int kind);
+    /// A transaction history as the history procedures return it; its columns are addressed by
+    /// position, @p fieldNames giving their names in result order.
+    void PrintDetailReport(ReportRecords& history, const QStringList& fieldNames,
+                           ReportProgress* progressBar);
+    void PrintDetailReport(TDataSet& dataSet, ReportProgress* progressBar);
+    /// Outstanding purchases (kind 1) or orders (kind 2) of the period given as shown.
+    void PrintOutstandingList(ReportRecords& records, ReportProgress* progressBar,
+                              const QString& endText, const QString& startText, int kind);
+    void PrintOutstandingList(TDataSet& dataSet, ReportProgress* progressBar,
+                              const QString& endText, const QString& startText, int kind);
+    void PrintStockAdjustment(ReportRecords& records, ReportProgress* progressBar);
+    void PrintStockAdjustment(TDataSet& dataSet, ReportProgress* progressBar);
+
+    static QString MasterListTemplate(int kind);
+
 private:
     QString SaveAndHandOver(const QString& title, const QString& suffix, bool word);
     QString FreshPath(const QString& title, const QString& suffix) const;
