@@ -6,6 +6,7 @@
 #include <QSqlRecord>
 
 #include "data/Connection.h"
+#include "data/SqlDialect.h"
 
 using namespace Qt::StringLiterals;
 
@@ -66,6 +67,12 @@ IndexDef index(const QString& table, const QString& suffix, const QStringList& c
                bool unique = false, const QString& where = {})
 {
     return {(unique ? u"UX_"_s : u"IX_"_s) + table + u'_' + suffix, columns, unique, where};
+}
+
+/// The index a search of the master windows uses on one column.
+IndexDef searchIndex(const QString& table, const QString& column)
+{
+    return {u"IX_%1_%2_search"_s.arg(table, column), {column}, false, {}, true};
 }
 
 /*
@@ -177,7 +184,10 @@ QList<TableDef> masterTables()
                                  {u"VIPNo"_s},
                                  true,
                                  u"VIPNo IS NOT NULL AND VIPNo <> ''"_s}
-                     << IndexDef{u"IX_Customer_CustName"_s, {u"CustName"_s}, false, {}};
+                     << IndexDef{u"IX_Customer_CustName"_s, {u"CustName"_s}, false, {}}
+                     << searchIndex(u"Customer"_s, u"CustNo"_s)
+                     << searchIndex(u"Customer"_s, u"CustName"_s)
+                     << searchIndex(u"Customer"_s, u"VIPNo"_s);
     t << customer;
 
     TableDef custCls{u"CustClsNo"_s,
@@ -205,7 +215,10 @@ QList<TableDef> masterTables()
     book.indexes << IndexDef{u"IX_Book_BarCode"_s, {u"BarCode"_s}, false, {}}
                  << IndexDef{u"IX_Book_ISBN"_s, {u"ISBN"_s}, false, {}}
                  << IndexDef{u"IX_Book_VNo"_s, {u"VNo"_s}, false, {}}
-                 << IndexDef{u"IX_Book_ClsNo"_s, {u"ClsNo"_s}, false, {}};
+                 << IndexDef{u"IX_Book_ClsNo"_s, {u"ClsNo"_s}, false, {}}
+                 << searchIndex(u"Book"_s, u"BookNo"_s) << searchIndex(u"Book"_s, u"BookName"_s)
+                 << searchIndex(u"Book"_s, u"Author"_s) << searchIndex(u"Book"_s, u"ISBN"_s)
+                 << searchIndex(u"Book"_s, u"BarCode"_s) << searchIndex(u"Book"_s, u"BShort"_s);
     book.foreignKeys << toVendor() << refersTo({u"ClsNo"_s}, u"Clases"_s, {u"ClsNo"_s});
     t << book;
 
@@ -682,12 +695,17 @@ QString createTableSql(Backend backend, const TableDef& t, const QString& name,
     return u"CREATE TABLE %1 (\n  %2\n)"_s.arg(name, parts.join(u",\n  "_s));
 }
 
-QStringList indexStatements(const TableDef& t)
+QStringList indexStatements(Backend backend, const TableDef& t)
 {
     QStringList out;
     for (const IndexDef& ix : t.indexes) {
+        QStringList columns = ix.columns;
+        if (ix.caseless) {
+            for (QString& c : columns)
+                c = SqlDialect::searchKey(backend, c);
+        }
         QString sql = u"CREATE %1INDEX %2 ON %3 (%4)"_s.arg(ix.unique ? u"UNIQUE "_s : QString(),
-                                                            ix.name, t.name, ix.columns.join(u','));
+                                                            ix.name, t.name, columns.join(u','));
         if (!ix.where.isEmpty())
             sql += u" WHERE "_s + ix.where;
         out << sql;
@@ -728,7 +746,7 @@ QStringList columnNames(Connection& con, const QString& table)
 
 int version()
 {
-    return 2;
+    return 3;
 }
 
 const QList<TableDef>& tables()
@@ -810,7 +828,7 @@ QStringList createStatements(Backend backend, const QStringList& branchCodes)
     QStringList out;
     for (const TableDef& t : tables()) {
         out << createTableSql(backend, t, t.name, branchCodes);
-        out << indexStatements(t);
+        out << indexStatements(backend, t);
     }
     for (const ViewDef& v : views())
         out << u"CREATE VIEW %1 AS\n%2"_s.arg(v.name, v.select);
@@ -995,7 +1013,7 @@ bool upgrade(Connection& connection, int* fromVersion, QString* error)
                 }
             }
         }
-        for (const QString& sql : indexStatements(t)) {
+        for (const QString& sql : indexStatements(backend, t)) {
             if (!exec(q, sql, error))
                 return false;
         }

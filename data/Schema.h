@@ -26,6 +26,9 @@ struct IndexDef
     QStringList columns; ///< a column may carry " DESC"
     bool unique = false;
     QString where; ///< partial index condition, portable SQL
+    /// Each column is indexed as searches compare it (SqlDialect::searchKey), so that a search
+    /// ignoring letter case, by whole text or by prefix, uses the index.
+    bool caseless = false;
 };
 
 /// What a reference does when the referenced row changes its number or is deleted.

@@ -113,7 +113,24 @@ void sqliteRound(sqlite3_context* context, int argc, sqlite3_value** argv)
     sqlite3_result_double(context, decimalRound(sqlite3_value_double(argv[0]), digits));
 }
 
+void sqliteLower(sqlite3_context* context, int, sqlite3_value** argv)
+{
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL) {
+        sqlite3_result_null(context);
+        return;
+    }
+    const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(argv[0]));
+    const QByteArray lowered = QString::fromUtf8(text, sqlite3_value_bytes(argv[0])).toLower().toUtf8();
+    sqlite3_result_text(context, lowered.constData(), int(lowered.size()), SQLITE_TRANSIENT);
+}
+
 } // namespace
+
+QString searchKey(Backend backend, const QString& column)
+{
+    return backend == Backend::Postgres ? QStringLiteral("lower(%1) COLLATE \"C\"").arg(column)
+                                        : QStringLiteral("lower(%1)").arg(column);
+}
 
 bool installSqliteFunctions(QSqlDatabase& db)
 {
@@ -123,10 +140,13 @@ bool installSqliteFunctions(QSqlDatabase& db)
     sqlite3* sqlite = *static_cast<sqlite3* const*>(handle.data());
     if (!sqlite)
         return false;
-    const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
+    // Deterministic and innocuous, so that indexes on lower() may use it.
+    const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS;
     return sqlite3_create_function_v2(sqlite, "round", 1, flags, nullptr, sqliteRound, nullptr,
                                       nullptr, nullptr) == SQLITE_OK &&
            sqlite3_create_function_v2(sqlite, "round", 2, flags, nullptr, sqliteRound, nullptr,
+                                      nullptr, nullptr) == SQLITE_OK &&
+           sqlite3_create_function_v2(sqlite, "lower", 1, flags, nullptr, sqliteLower, nullptr,
                                       nullptr, nullptr) == SQLITE_OK;
 }
 

@@ -28,6 +28,13 @@ QString now(Backend backend);
 /// holds the whole database.
 QString forUpdate(Backend backend);
 
+/**
+ * A text column as searches compare it: in lower case, ordered by code point, so that a search
+ * ignores letter case and a prefix can be looked up as a range in the index of the same
+ * expression (Schema's caseless indexes). The database's own collation plays no part.
+ */
+QString searchKey(Backend backend, const QString& column);
+
 /// The larger of two values as an SQL expression (GREATEST on PostgreSQL, MAX on SQLite).
 QString greatest(Backend backend, const QString& a, const QString& b);
 
@@ -41,8 +48,9 @@ QString greatest(Backend backend, const QString& a, const QString& b);
 double decimalRound(double value, int digits);
 
 /**
- * Replaces round() on an open SQLite connection by decimalRound, so that every `Round(x,n)` in
- * views, totals and procedures gives PostgreSQL's result. False when the handle is not SQLite's.
+ * Replaces round() on an open SQLite connection by decimalRound, and lower() by one that folds
+ * every letter as PostgreSQL does, not only ASCII, so that every `Round(x,n)` in
+ * views, totals and procedures, and every search, gives PostgreSQL's result. False when the handle is not SQLite's.
  */
 bool installSqliteFunctions(QSqlDatabase& db);
 
