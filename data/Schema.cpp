@@ -112,8 +112,10 @@ TableDef header(const QString& name, const QString& partner, const QList<ColumnD
     t.columns << text(u"SArea"_s, 10, true) << integer(u"PNo"_s, {}, true) << columns;
     t.indexes << index(name, u"EDate"_s, {u"SArea"_s, u"EDate"_s})
               << index(name, u"Open"_s, {u"SArea"_s, u"EComplete"_s});
+    // A partner's history of one branch and period reads only its own rows; the partner alone
+    // (references, all branches) uses the leading column.
     if (!partner.isEmpty())
-        t.indexes << index(name, partner, {partner});
+        t.indexes << index(name, partner, {partner, u"SArea"_s, u"EDate"_s});
     return t;
 }
 
@@ -249,7 +251,10 @@ QList<TableDef> masterTables()
     brStock.columns << identity(u"PNo"_s) << text(u"BookNo"_s, 11, true) << text(u"SArea"_s, 10)
                     << dateTime(u"EDate"_s) << integer(u"Qty"_s) << text(u"UsCode"_s, 8)
                     << text(u"BRReason"_s, 60);
-    brStock.indexes << IndexDef{u"IX_BRStock_BookNo"_s, {u"BookNo"_s}, false, {}}
+    brStock.indexes << IndexDef{u"IX_BRStock_BookNo"_s,
+                                {u"BookNo"_s, u"SArea"_s, u"EDate"_s},
+                                false,
+                                {}}
                     << index(u"BRStock"_s, u"EDate"_s, {u"SArea"_s, u"EDate"_s});
     brStock.foreignKeys << toBook();
     t << brStock;
@@ -746,7 +751,7 @@ QStringList columnNames(Connection& con, const QString& table)
 
 int version()
 {
-    return 3;
+    return 4;
 }
 
 const QList<TableDef>& tables()
