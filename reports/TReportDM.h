@@ -163,8 +163,6 @@ public:
     void PrintStockAdjustment(ReportRecords& records, ReportProgress* progressBar);
     void PrintStockAdjustment(TDataSet& dataSet, ReportProgress* progressBar);
 
-    static QString MasterListTemplate(int kind);
-
 private:
     QString SaveAndHandOver(const QString& title, const QString& suffix, bool word);
     QString FreshPath(const QString& title, const QString& suffix) const;

@@ -60,13 +60,6 @@ const QString kCompanyNumber = QStringLiteral("公司編號");
 
 } // namespace
 
-QString TReportDM::MasterListTemplate(int kind)
-{
-    if (kind < 0 || kind >= int(masterListings().size()))
-        return {};
-    return QLatin1String(masterListings().at(size_t(kind)).templateName);
-}
-
 void TReportDM::PrintMasterList(ReportRecords& records, ReportProgress* progressBar, int kind)
 {
     if (kind < 0 || kind >= int(masterListings().size()))
