@@ -4,10 +4,12 @@
 
 #include "data/TMainDM.h"
 #include "data/dataset/TDataSet.h"
+#include "data/procedures/CustomerDetail.h"
 #include "reports/RecordTable.h"
 #include "reports/TReportDM.h"
 #include "reports/office/WordDocument.h"
 #include "tests/reports/ReportFakes.h"
+#include "tests/support/DemoEnv.h"
 #include "tests/support/MessageRecorder.h"
 
 using office::WordDocument;
@@ -61,6 +63,8 @@ private slots:
     void detailReport();
     void detailReportTooFewFields();
     void detailReportFromDataSet();
+    void detailReportOfDemoHistory_data() { TestDb::addBackendRows(); }
+    void detailReportOfDemoHistory();
     void outstandingList_data();
     void outstandingList();
     void stockAdjustment();
@@ -288,6 +292,40 @@ void TestListings::detailReportFromDataSet()
     QCOMPARE(body.text(2, 3), history.field(1).displayText());
     QCOMPARE(body.text(2, 6), QStringLiteral("島嶼的風"));
     QCOMPARE(body.text(2, 12), QStringLiteral("C1"));
+}
+
+void TestListings::detailReportOfDemoHistory()
+{
+    // A customer's history as the procedure returns it on each backend, loaded as the window
+    // loads it: the company number is found by its column name and goes last.
+    QFETCH(Backend, backend);
+    DemoEnv env(backend);
+    const Procedures::DetailResult r = Procedures::CustomerDetail(
+        env.dm->MainADOCon, 5, QDate(2026, 10, 1), QDate(2026, 10, 31), "A0002", "C0");
+    QVERIFY2(r.ok(), qPrintable(r.error.text));
+    QVERIFY(r.lines.size() > 0);
+    QStringList columns = r.lines.columns;
+    columns[0] = QStringLiteral("單據編號");
+    TDataSet history(env.dm->MainADOCon, "TranDetailDS");
+    QVERIFY(history.loadRows(columns, r.lines.rows));
+    TReportDM reports(*env.dm, m_desktop);
+    reports.SetOutputFolder(m_out.path());
+    MessageRecorder messages;
+    reports.PrintDetailReport(history, nullptr);
+    QCOMPARE(messages.texts(), QStringList());
+    WordDocument doc;
+    QString error;
+    QVERIFY2(doc.open(reports.LastDocument(), &error), qPrintable(error));
+    WordTable body = doc.table(1);
+    QCOMPARE(body.rowCount(), 1 + r.lines.size());
+    QCOMPARE(body.text(1, 1), QStringLiteral("單據編號"));
+    QCOMPARE(body.text(1, 3), QStringLiteral("日期"));
+    QCOMPARE(body.text(1, 4), QStringLiteral("台幣價格"));
+    for (int i = 0; i < r.lines.size(); ++i) {
+        QCOMPARE(body.text(2 + i, 1), r.lines.rows.at(i).at(0).toString());
+        QCOMPARE(body.text(2 + i, 5), r.lines.rows.at(i).at(2).toString());
+        QCOMPARE(body.text(2 + i, 12), QStringLiteral("C0"));
+    }
 }
 
 void TestListings::outstandingList_data()
