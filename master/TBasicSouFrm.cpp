@@ -20,17 +20,12 @@
 #include "data/SearchCondition.h"
 #include "data/TDialogs.h"
 #include "data/TMainDM.h"
+#include "data/procedures/HistoryDetail.h"
 #include "master/TSouGrid.h"
 #include "reports/TReportDM.h"
 #include "reports/desktop/ProgressBarAdapter.h"
 #include "widgets/TDBEditNew.h"
 #include "widgets/TEnglishDate.h"
-
-// The history procedures land separately; until then a history query reports its failure.
-#if __has_include("data/procedures/CustomerDetail.h")
-#include "data/procedures/CustomerDetail.h"
-#define HEYU_HISTORY_PROCEDURES 1
-#endif
 
 namespace {
 
@@ -590,12 +585,6 @@ void TBasicSouFrm::TranDetail(int tag)
         AllSumDS.enableControls();
     };
     TranDetailDS.close();
-#ifndef HEYU_HISTORY_PROCEDURES
-    closeHistory();
-    resume();
-    TDialogs::error(QueryFailed);
-    return;
-#else
     const Procedures::DetailResult r =
         m_settings.history(mainDM().MainADOCon, tag, m_fromDate->date(), m_toDate->date(), key, area);
     if (!r.ok()) {
@@ -627,7 +616,6 @@ void TBasicSouFrm::TranDetail(int tag)
     m_printBtn->setEnabled(true);
     resume();
     showTotals();
-#endif
 }
 
 void TBasicSouFrm::DPntBitBtnClick()

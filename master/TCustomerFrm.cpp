@@ -19,6 +19,7 @@
 #include "data/SqlDialect.h"
 #include "data/TDialogs.h"
 #include "data/TMainDM.h"
+#include "data/procedures/CustomerDetail.h"
 #include "master/TCustPntFrm.h"
 #include "master/TDBCheckBox.h"
 #include "master/TSouGrid.h"
@@ -26,10 +27,6 @@
 #include "widgets/TDBEditNew.h"
 #include "widgets/TDBEnglishDate.h"
 
-#if __has_include("data/procedures/CustomerDetail.h")
-#include "data/procedures/CustomerDetail.h"
-#define HEYU_HISTORY_PROCEDURES 1
-#endif
 
 namespace {
 
@@ -81,9 +78,7 @@ TBasicSouFrm::Settings TCustomerFrm::customerSettings(const TWindowContext& cont
                       {QStringLiteral("VIP編號"), QStringLiteral("VIPNo"), QStringLiteral("FVIPNoEdit")}};
     s.searchTable = QStringLiteral("Customer");
     s.selectPrefix = QStringLiteral("Select * from Customer where ");
-#ifdef HEYU_HISTORY_PROCEDURES
     s.history = &Procedures::CustomerDetail;
-#endif
     s.historyButtons = {1, 2, 5};
     s.basicCaption = QStringLiteral("客戶基本資料");
     s.logItem = LogItems::Customers;

@@ -29,8 +29,34 @@ private slots:
     void historyNeedsBothDates();
     void companySelector_data();
     void companySelector();
+    void historyOfAllCompanies_data();
+    void historyOfAllCompanies();
+    void historyOfOneCompany();
+    void historyEmpty();
+    void branchUserQueriesOwnBranch();
+    void jumpToDocument_data();
+    void jumpToDocument();
+    void jumpRefusedForAnotherCompany();
     void closingClosesTheDatasets();
 };
+
+namespace {
+
+void setDates(CustomerWindow& w, const QString& from, const QString& to)
+{
+    w.child<TEnglishDate>("EnglishDate1")->setText(from);
+    w.child<TEnglishDate>("EnglishDate2")->setText(to);
+}
+
+QStringList column(TDataSet& ds, const QString& field)
+{
+    QStringList out;
+    for (int r = 0; ds.isActive() && r < ds.recordCount(); ++r)
+        out << ds.value(r, field).toString();
+    return out;
+}
+
+} // namespace
 
 void TestBasicSouFrm::search_data()
 {
@@ -271,6 +297,154 @@ void TestBasicSouFrm::companySelector()
     box->setCurrentIndex(0);
     QTest::keyClick(box, Qt::Key_Delete);
     QCOMPARE(w.frm->historyArea(), QStringLiteral("%"));
+}
+
+void TestBasicSouFrm::historyOfAllCompanies_data()
+{
+    TestDb::addBackendRows();
+}
+
+void TestBasicSouFrm::historyOfAllCompanies()
+{
+    QFETCH(Backend, backend);
+    CustomerWindow w(backend);
+    // All companies: the order B0001 placed with the Taichung branch, with its subtotal.
+    QVERIFY(w.find("B0001"));
+    setDates(w, "2026/09/01", "2026/12/31");
+    w.click("OrdBitBtn");
+    QVERIFY2(w.messages.texts().isEmpty(), qPrintable(w.messages.texts().join('|')));
+    TDataSet& lines = w.frm->TranDetailDS;
+    QCOMPARE(lines.field(0).name(), QStringLiteral("訂貨單號"));
+    QCOMPARE(column(lines, "公司編號"), QStringList{"C1"});
+    QCOMPARE(column(lines, "書籍編號"), QStringList{"HW0201"});
+    QVERIFY(!w.child<QWidget>("Panel11")->isHidden());
+    QCOMPARE(column(w.frm->SumDS, "公司編號"), QStringList{"C1"});
+    QCOMPARE(w.child<QLabel>("SubCompLabel")->text(), QString());
+    QCOMPARE(w.child<QLabel>("SumQtyLabel")->text(), QStringLiteral("6"));
+    QVERIFY(w.child<QPushButton>("DPntBitBtn")->isEnabled());
+
+    // Shipments with a return: the return counts against the total.
+    QVERIFY(w.find("A0002"));
+    w.click("ExpBitBtn");
+    QCOMPARE(lines.field(0).name(), QStringLiteral("單據編號"));
+    QCOMPARE(lines.recordCount(), 2);
+    QVERIFY(lines.value(0, 0).toString().startsWith(QStringLiteral("出貨")));
+    QVERIFY(lines.value(1, 0).toString().startsWith(QStringLiteral("退回")));
+    QCOMPARE(w.child<QLabel>("SumQtyLabel")->text(), QStringLiteral("3"));
+    QCOMPARE(w.frm->AllSumDS.fieldByName("sum").asInteger(), 3);
+
+    // The history is printed as loaded.
+    w.click("DPntBitBtn");
+    QCOMPARE(w.desktop.opened.size(), 1);
+}
+
+void TestBasicSouFrm::historyOfOneCompany()
+{
+    CustomerWindow w;
+    QVERIFY(w.find("A0002"));
+    setDates(w, "2026/09/01", "2026/12/31");
+    auto* box = w.child<QComboBox>("DBLookupComboBox1");
+    box->setCurrentIndex(box->findData("C0"));
+    w.click("QuBitBtn");
+    QVERIFY2(w.messages.texts().isEmpty(), qPrintable(w.messages.texts().join('|')));
+    QCOMPARE(w.frm->TranDetailDS.field(0).name(), QStringLiteral("估價單號"));
+    QCOMPARE(w.frm->TranDetailDS.recordCount(), 2);
+    QVERIFY(w.child<QWidget>("Panel11")->isHidden());
+    QVERIFY(!w.frm->SumDS.isActive());
+    QCOMPARE(w.child<QLabel>("SubCompLabel")->text(), box->currentText());
+    QCOMPARE(w.child<QLabel>("SumQtyLabel")->text(), QStringLiteral("15"));
+    QCOMPARE(w.frm->AllSumDS.fieldByName("sum_1").asFloat(), 2240.0 + 1425.0);
+}
+
+void TestBasicSouFrm::historyEmpty()
+{
+    CustomerWindow w;
+    QVERIFY(w.find("A0002"));
+    setDates(w, "2026/09/01", "2026/12/31");
+    w.click("QuBitBtn");
+    QVERIFY(w.frm->TranDetailDS.isActive());
+    // Another period: nothing, and the previous history goes.
+    setDates(w, "2025/01/01", "2025/03/31");
+    w.click("QuBitBtn");
+    QCOMPARE(w.messages.texts(), QStringList{"查無資料，請重新查詢"});
+    QVERIFY(!w.frm->TranDetailDS.isActive());
+    QVERIFY(!w.frm->SumDS.isActive());
+    QVERIFY(!w.frm->AllSumDS.isActive());
+    QVERIFY(!w.child<QPushButton>("DPntBitBtn")->isEnabled());
+    // No record current: nothing at all.
+    w.messages.clear();
+    w.customers().close();
+    w.click("QuBitBtn");
+    QVERIFY(w.messages.texts().isEmpty());
+}
+
+void TestBasicSouFrm::branchUserQueriesOwnBranch()
+{
+    CustomerWindow w(Backend::Sqlite, "C1");
+    QVERIFY(w.find("B0001"));
+    setDates(w, "2026/09/01", "2026/12/31");
+    w.click("OrdBitBtn");
+    QCOMPARE(column(w.frm->TranDetailDS, "公司編號"), QStringList{"C1"});
+    QVERIFY(w.child<QWidget>("Panel11")->isHidden());
+    // The head office's quotations are not the branch's.
+    QVERIFY(w.find("A0002"));
+    w.click("QuBitBtn");
+    QCOMPARE(w.messages.texts(), QStringList{"查無資料，請重新查詢"});
+}
+
+void TestBasicSouFrm::jumpToDocument_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<int>("row");
+    QTest::addColumn<QString>("item");
+    QTest::addColumn<QString>("dataSet");
+    QTest::newRow("quotation_by_column") << "QuBitBtn" << 0 << "QuoteItem" << "QuoteDS";
+    QTest::newRow("order_by_column") << "OrdBitBtn" << 0 << "OrderItem" << "OrderDS";
+    QTest::newRow("shipment_by_prefix") << "ExpBitBtn" << 0 << "ExportItem" << "ExportDS";
+    QTest::newRow("sales_return_by_prefix") << "ExpBitBtn" << 1 << "ExpRetItem" << "ExpRetDS";
+}
+
+void TestBasicSouFrm::jumpToDocument()
+{
+    QFETCH(QString, button);
+    QFETCH(int, row);
+    QFETCH(QString, item);
+    QFETCH(QString, dataSet);
+    CustomerWindow w;
+    QVERIFY(w.find("A0002"));
+    setDates(w, "2026/09/01", "2026/12/31");
+    w.click(button);
+    auto* grid = w.child<TSouGrid>("DBGrid1");
+    // A cell of another column opens nothing.
+    grid->setCurrentIndex(grid->model()->index(row, 1));
+    w.frm->DBGrid1DblClick();
+    QVERIFY(w.opened.isEmpty());
+
+    grid->setCurrentIndex(grid->model()->index(row, 0));
+    w.frm->DBGrid1DblClick();
+    QVERIFY2(w.messages.texts().isEmpty(), qPrintable(w.messages.texts().join('|')));
+    QCOMPARE(w.opened, QStringList{item});
+    TDataSet* header = w.env.dm->DataSetByName(dataSet);
+    QVERIFY(header->isActive());
+    QCOMPARE(header->recordCount(), 1);
+    QString number = w.frm->TranDetailDS.value(row, 0).toString();
+    if (!number.at(0).isDigit())
+        number = number.mid(2);
+    QCOMPARE(header->fieldByName("PNo").asString(), number);
+    QCOMPARE(header->fieldByName("CustNo").asString(), QStringLiteral("A0002"));
+}
+
+void TestBasicSouFrm::jumpRefusedForAnotherCompany()
+{
+    CustomerWindow w;
+    QVERIFY(w.find("B0001"));
+    setDates(w, "2026/09/01", "2026/12/31");
+    w.click("OrdBitBtn");
+    auto* grid = w.child<TSouGrid>("DBGrid1");
+    grid->setCurrentIndex(grid->model()->index(0, 0));
+    w.frm->DBGrid1DblClick();
+    QCOMPARE(w.messages.texts(), QStringList{"非本公司資料，請至分公司單據中查詢"});
+    QVERIFY(w.opened.isEmpty());
 }
 
 void TestBasicSouFrm::closingClosesTheDatasets()
