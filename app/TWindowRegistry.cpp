@@ -1,8 +1,13 @@
 #include "app/TWindowRegistry.h"
 
+#include "master/TCustomerFrm.h"
+
 TWindowRegistry TWindowRegistry::programWindows()
 {
     TWindowRegistry registry;
     // Each module adds its windows here as they are built, by menu item name.
+    registry.add(QStringLiteral("CustomerItem"), [](const TWindowContext& ctx, QWidget* parent) -> QWidget* {
+        return new TCustomerFrm(ctx, parent);
+    });
     return registry;
 }
