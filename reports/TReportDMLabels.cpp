@@ -60,7 +60,6 @@ bool goToRow(ReportRecords& records, int row)
     return !records.eof();
 }
 
-
 /// The mail classes the shipment window lists, in its order.
 constexpr int kMailClasses = 5;
 
@@ -165,14 +164,14 @@ void TReportDM::PrintBookLabels(ReportRecords& lines, const QList<int>& selected
                 }
                 table.setText(b, 2 * p - 1, lines.text(QStringLiteral("BookNo")));
                 table.setText(b, 2 * p, dateText);
-                table.setText(
-                    b + 1, 2 * p - 1,
-                    Big5::leftBytes(lines.text(QStringLiteral("Author")).trimmed(), 10));
+                table.setText(b + 1, 2 * p - 1,
+                              Big5::leftBytes(lines.text(QStringLiteral("Author")).trimmed(), 10));
                 table.setText(
                     b + 1, 2 * p,
                     Big5::leftBytes(lines.text(QStringLiteral("BPublisher")).trimmed(), 12));
                 table.setText(
-                    b + 2, p, Big5::leftBytes(lines.text(QStringLiteral("BookName")).trimmed(), 76));
+                    b + 2, p,
+                    Big5::leftBytes(lines.text(QStringLiteral("BookName")).trimmed(), 76));
                 table.setText(b + 3, 2 * p - 1,
                               Big5::leftBytes(lines.text(QStringLiteral("VNo")).trimmed(), 6));
                 const QString price = lines.text(priceField);

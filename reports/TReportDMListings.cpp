@@ -55,7 +55,6 @@ int writeRows(WordTable& table, ReportRecords& records, int firstRow, const QStr
     return r;
 }
 
-
 const QString kCompanyNumber = QStringLiteral("公司編號");
 
 } // namespace
@@ -152,8 +151,8 @@ void TReportDM::PrintOutstandingList(ReportRecords& records, ReportProgress* pro
         setProgress(progressBar, 0);
         return;
     }
-    static const QStringList purchases = {"PNo", "BookNo", "BookName", "Author",
-                                          "ISBN", "SumQty", "SurQty",  "EDate"};
+    static const QStringList purchases = {"PNo",  "BookNo", "BookName", "Author",
+                                          "ISBN", "SumQty", "SurQty",   "EDate"};
     static const QStringList orders = {"PNo",    "CustNo", "CustName", "BookNo",
                                        "SumQty", "SurQty", "EDate"};
     try {

@@ -188,8 +188,7 @@ void TestLabels::everyCustomer()
     }
     // An odd count leaves the right label of the last row as the template has it.
     if (count % 2 == 1)
-        QCOMPARE(label(table, (labelRows - 1) * rowsPerLabel + 1, true),
-                 QStringList(3, QString()));
+        QCOMPARE(label(table, (labelRows - 1) * rowsPerLabel + 1, true), QStringList(3, QString()));
 }
 
 void TestLabels::numberedLabelsLackingNumber()
@@ -233,8 +232,8 @@ void TestLabels::bookLabelsFollowSelection()
 {
     // Lines 3 (quantity 2) and 1 (quantity 3) chosen in that order; line 2 is not chosen and
     // line 4 has no quantity: five labels, the fifth opening a second sheet row.
-    RecordTable lines(kLineColumns, {bookLine("B1", 3), bookLine("B2", 7), bookLine("B3", 2),
-                                     bookLine("B4", 0)});
+    RecordTable lines(kLineColumns,
+                      {bookLine("B1", 3), bookLine("B2", 7), bookLine("B3", 2), bookLine("B4", 0)});
     MessageRecorder messages;
     m_reports->PrintBookLabels(lines, {2, 0, 3}, "NT", "2026/12/11");
     QCOMPARE(messages.texts(), QStringList());
@@ -266,20 +265,34 @@ void TestLabels::bookLabelTexts_data()
     QTest::addColumn<QString>("publisherText");
     QTest::addColumn<QString>("vNoText");
 
-    QTest::newRow("nt_short_texts_kept")
-        << "NT" << " 島嶼的風 " << " 林清遠 " << "禾嶼圖書" << "V001" << "含稅價NT$480"
-        << "島嶼的風" << "林清遠" << "禾嶼圖書" << "V001";
+    QTest::newRow("nt_short_texts_kept") << "NT"
+                                         << " 島嶼的風 "
+                                         << " 林清遠 "
+                                         << "禾嶼圖書"
+                                         << "V001"
+                                         << "含稅價NT$480"
+                                         << "島嶼的風"
+                                         << "林清遠"
+                                         << "禾嶼圖書"
+                                         << "V001";
     // 40 Chinese characters are 80 bytes: the name keeps 38 of them (76 bytes).
     const QString longName = QString(40, QChar(0x66F8));
     QTest::newRow("us_long_texts_cut")
-        << "US" << longName << "歐陽林清遠張" << "禾嶼圖書出版社" << "VENDOR01"
-        << "Tax  US$12.50" << QString(38, QChar(0x66F8)) << "歐陽林清遠" << "禾嶼圖書出版"
+        << "US" << longName << "歐陽林清遠張"
+        << "禾嶼圖書出版社"
+        << "VENDOR01"
+        << "Tax  US$12.50" << QString(38, QChar(0x66F8)) << "歐陽林清遠"
+        << "禾嶼圖書出版"
         << "VENDOR";
     // A cut inside a double-byte character leaves that character out.
-    QTest::newRow("cut_inside_a_character")
-        << "HK" << "Atlas " + longName << "Li 林清遠張" << "abc禾嶼圖書出版" << "V12林清"
-        << "Tax  HK$12.50" << "Atlas " + QString(35, QChar(0x66F8)) << "Li 林清遠"
-        << "abc禾嶼圖書" << "V12林";
+    QTest::newRow("cut_inside_a_character") << "HK"
+                                            << "Atlas " + longName << "Li 林清遠張"
+                                            << "abc禾嶼圖書出版"
+                                            << "V12林清"
+                                            << "Tax  HK$12.50"
+                                            << "Atlas " + QString(35, QChar(0x66F8)) << "Li 林清遠"
+                                            << "abc禾嶼圖書"
+                                            << "V12林";
 }
 
 void TestLabels::bookLabelTexts()
@@ -294,8 +307,8 @@ void TestLabels::bookLabelTexts()
     QFETCH(QString, authorText);
     QFETCH(QString, publisherText);
     QFETCH(QString, vNoText);
-    RecordTable lines(kLineColumns, {bookLine("B1", 1), bookLine("B2", 2, name, author,
-                                                                  publisher, vNo)});
+    RecordTable lines(kLineColumns,
+                      {bookLine("B1", 1), bookLine("B2", 2, name, author, publisher, vNo)});
     MessageRecorder messages;
     m_reports->PrintBookLabels(lines, {1}, currency, "2026/12/11");
     QCOMPARE(messages.texts(), QStringList());
@@ -339,12 +352,18 @@ void TestLabels::envelope_data()
     QTest::addColumn<int>("mailClass");
     QTest::addColumn<QString>("contact");
     QTest::addColumn<QString>("recipient");
-    QTest::newRow("no_class_chosen") << -1 << "周老闆" << "周老闆\n晨光書店";
-    QTest::newRow("printed_matter") << 0 << " 周老闆 " << "周老闆\n晨光書店";
-    QTest::newRow("express") << 1 << "周老闆" << "周老闆\n晨光書店";
-    QTest::newRow("ordinary") << 2 << "周老闆" << "周老闆\n晨光書店";
-    QTest::newRow("registered") << 3 << "周老闆" << "周老闆\n晨光書店";
-    QTest::newRow("registered_return_receipt_no_contact") << 4 << "  " << "晨光書店";
+    QTest::newRow("no_class_chosen") << -1 << "周老闆"
+                                     << "周老闆\n晨光書店";
+    QTest::newRow("printed_matter") << 0 << " 周老闆 "
+                                    << "周老闆\n晨光書店";
+    QTest::newRow("express") << 1 << "周老闆"
+                             << "周老闆\n晨光書店";
+    QTest::newRow("ordinary") << 2 << "周老闆"
+                              << "周老闆\n晨光書店";
+    QTest::newRow("registered") << 3 << "周老闆"
+                                << "周老闆\n晨光書店";
+    QTest::newRow("registered_return_receipt_no_contact") << 4 << "  "
+                                                          << "晨光書店";
 }
 
 void TestLabels::envelope()

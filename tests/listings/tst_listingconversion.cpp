@@ -44,11 +44,12 @@ bool TestListingConversion::convert(const QStringList& files, const QString& fil
 {
     QProcess office;
     office.setProcessChannelMode(QProcess::MergedChannels);
-    office.start(m_office, QStringList{"--headless", "--norestore",
-                                       "-env:UserInstallation=" +
-                                           QUrl::fromLocalFile(m_dir.filePath("profile")).toString(),
-                                       "--convert-to", filter, "--outdir", outDir} +
-                               files);
+    office.start(m_office,
+                 QStringList{"--headless", "--norestore",
+                             "-env:UserInstallation=" +
+                                 QUrl::fromLocalFile(m_dir.filePath("profile")).toString(),
+                             "--convert-to", filter, "--outdir", outDir} +
+                     files);
     if (!office.waitForFinished(300000)) {
         office.kill();
         qWarning("libreoffice did not finish");
@@ -102,17 +103,17 @@ void TestListingConversion::everyFormConverts()
         keep(columns.at(1) + QStringLiteral("列3"));
     }
 
-    const QStringList historyColumns = {"估價單號", "日期", "書籍編號", "書名", "售價", "數量",
-                                        "折扣",     "幣別", "匯率",     "小計", "台幣價格",
-                                        "公司編號"};
+    const QStringList historyColumns = {"估價單號", "日期", "書籍編號", "書名",
+                                        "售價",     "數量", "折扣",     "幣別",
+                                        "匯率",     "小計", "台幣價格", "公司編號"};
     RecordTable history(historyColumns, {{1201, "2026/11/03", "HY0001", "島嶼的風", 320, 2, 0.8,
                                           "NT", 1, 512, 512, "C0"}});
     reports.PrintDetailReport(history, historyColumns, nullptr);
     keep(QStringLiteral("島嶼的風"));
 
-    RecordTable purchases({"PNo", "BookNo", "BookName", "Author", "ISBN", "SumQty", "SurQty",
-                           "EDate"},
-                          {{7, "HY0002", "海岸地理圖鑑", "許文彬", "978", 5, 2, "2026/11/01"}});
+    RecordTable purchases(
+        {"PNo", "BookNo", "BookName", "Author", "ISBN", "SumQty", "SurQty", "EDate"},
+        {{7, "HY0002", "海岸地理圖鑑", "許文彬", "978", 5, 2, "2026/11/01"}});
     reports.PrintOutstandingList(purchases, nullptr, "2026/12/31", "2026/10/01", 1);
     keep(QStringLiteral("海岸地理圖鑑"));
     RecordTable orders({"PNo", "CustNo", "CustName", "BookNo", "SumQty", "SurQty", "EDate"},
@@ -136,9 +137,9 @@ void TestListingConversion::everyFormConverts()
     reports.PrintCustomerLabels(customers, nullptr, 1, 2);
     keep(QStringLiteral("編號：A0003"));
 
-    RecordTable lines({"BookNo", "BookName", "Author", "BPublisher", "VNo", "NTPrice", "FPrice",
-                       "Qty"},
-                      {{"HY0001", "島嶼的風", "林清遠", "禾嶼圖書", "V001", 480, 12.5, 5}});
+    RecordTable lines(
+        {"BookNo", "BookName", "Author", "BPublisher", "VNo", "NTPrice", "FPrice", "Qty"},
+        {{"HY0001", "島嶼的風", "林清遠", "禾嶼圖書", "V001", 480, 12.5, 5}});
     reports.PrintBookLabels(lines, {0}, "NT", "2026/12/11");
     keep(QStringLiteral("含稅價NT$480"));
 

@@ -41,9 +41,9 @@ RecordTable rowsOf(const QStringList& columns, int count)
 }
 
 /// A history row as the procedures return it: twelve columns, the document number first.
-const QStringList kCustomerHistory = {"估價單號", "日期", "書籍編號", "書名", "售價", "數量",
-                                      "折扣",     "幣別", "匯率",     "小計", "台幣價格",
-                                      "公司編號"};
+const QStringList kCustomerHistory = {"估價單號", "日期", "書籍編號", "書名",
+                                      "售價",     "數量", "折扣",     "幣別",
+                                      "匯率",     "小計", "台幣價格", "公司編號"};
 
 } // namespace
 
@@ -101,24 +101,21 @@ void TestListings::masterList_data()
     QTest::addColumn<int>("kind");
     QTest::addColumn<QStringList>("columns");
     QTest::addColumn<QString>("firstTitle");
-    QTest::newRow("customers") << 0
-                               << QStringList{"CustNo",   "CustName", "Contact", "CTel",
-                                              "CFax",     "CAddress", "Remark"}
+    QTest::newRow("customers") << 0 << QStringList{"CustNo", "CustName", "Contact", "CTel",
+                                                   "CFax",   "CAddress", "Remark"}
                                << "客戶編號";
     QTest::newRow("books") << 1
                            << QStringList{"BookNo",  "BookName", "Author", "BPublisher", "PubYear",
                                           "Edition", "ClsNo",    "ISBN",   "BShort",     "ORI_CR",
                                           "NTPrice", "FPrice",   "In_Date"}
                            << "書籍編號";
-    QTest::newRow("suppliers") << 2
-                               << QStringList{"VNo",  "VName",    "Contact", "VTel",
-                                              "VFax", "VAddress", "Remark"}
+    QTest::newRow("suppliers") << 2 << QStringList{"VNo",  "VName",    "Contact", "VTel",
+                                                   "VFax", "VAddress", "Remark"}
                                << "供應商編號";
     QTest::newRow("shipping_agents")
         << 3 << QStringList{"FNo", "FName", "Contact", "FTel", "FFax", "FAddress", "Remark"}
         << "船務商編號";
-    QTest::newRow("subject_classes") << 4 << QStringList{"ClsNo", "ClsCNm", "ClsENm"}
-                                     << "科目編號";
+    QTest::newRow("subject_classes") << 4 << QStringList{"ClsNo", "ClsCNm", "ClsENm"} << "科目編號";
 }
 
 void TestListings::masterList()
@@ -173,8 +170,7 @@ void TestListings::masterListRowCount()
 void TestListings::masterListMissingField()
 {
     // A customer list without remarks fails on the first remark; what was written stays.
-    RecordTable rows =
-        rowsOf({"CustNo", "CustName", "Contact", "CTel", "CFax", "CAddress"}, 2);
+    RecordTable rows = rowsOf({"CustNo", "CustName", "Contact", "CTel", "CFax", "CAddress"}, 2);
     ProgressRecorder progress;
     MessageRecorder messages;
     m_reports->PrintMasterList(rows, &progress, 0);
@@ -192,10 +188,10 @@ void TestListings::masterListFromDataSet()
     // The window's dataset: display texts, names in any letter case, controls given back and
     // the window's current row kept.
     TDataSet vendors(m_main->MainADOCon, "VendorDS");
-    vendors.loadRows({"vno", "vname", "contact", "vtel", "vfax", "vaddress", "remark", "wdate"},
-                     {{"V001", "青禾出版社", "趙先生", "04-1", "04-2", "台中市", QVariant(),
-                       QDate(2026, 1, 2)},
-                      {"V002", "遠山書局", "", "02-9", "", "台北市", "月結", QDate(2026, 3, 4)}});
+    vendors.loadRows(
+        {"vno", "vname", "contact", "vtel", "vfax", "vaddress", "remark", "wdate"},
+        {{"V001", "青禾出版社", "趙先生", "04-1", "04-2", "台中市", QVariant(), QDate(2026, 1, 2)},
+         {"V002", "遠山書局", "", "02-9", "", "台北市", "月結", QDate(2026, 3, 4)}});
     vendors.moveTo(1);
     MessageRecorder messages;
     m_reports->PrintMasterList(vendors, nullptr, 2);
@@ -216,15 +212,18 @@ void TestListings::detailReport_data()
     QTest::addColumn<QStringList>("fields");
     QTest::addColumn<QString>("column4");
     QTest::addColumn<QString>("column12");
-    QTest::newRow("company_number_last_field") << kCustomerHistory << "台幣價格" << "公司編號";
+    QTest::newRow("company_number_last_field") << kCustomerHistory << "台幣價格"
+                                               << "公司編號";
     // A result whose field 10 is the company number: field 11 goes to column 4, the company
     // number still to the last column.
     QStringList swapped = kCustomerHistory;
     swapped.swapItemsAt(10, 11);
-    QTest::newRow("company_number_field_10") << swapped << "台幣價格" << "公司編號";
+    QTest::newRow("company_number_field_10") << swapped << "台幣價格"
+                                             << "公司編號";
     QStringList other = kCustomerHistory;
     other[11] = "分公司";
-    QTest::newRow("no_company_number") << other << "分公司" << "台幣價格";
+    QTest::newRow("no_company_number") << other << "分公司"
+                                       << "台幣價格";
 }
 
 void TestListings::detailReport()
@@ -279,9 +278,8 @@ void TestListings::detailReportFromDataSet()
 {
     // The history dataset's columns are taken by position, with their display texts.
     TDataSet history(m_main->MainADOCon, "TranDetailDS");
-    history.loadRows(kCustomerHistory,
-                     {{1201, QDate(2026, 11, 3), "HY0001", "島嶼的風", 320.0, 2, 0.8, "NT", 1.0,
-                       512.0, 512.0, "C1"}});
+    history.loadRows(kCustomerHistory, {{1201, QDate(2026, 11, 3), "HY0001", "島嶼的風", 320.0, 2,
+                                         0.8, "NT", 1.0, 512.0, 512.0, "C1"}});
     MessageRecorder messages;
     m_reports->PrintDetailReport(history, nullptr);
     QCOMPARE(messages.texts(), QStringList());
@@ -333,8 +331,8 @@ void TestListings::outstandingList_data()
     QTest::addColumn<int>("kind");
     QTest::addColumn<int>("records");
     QTest::addColumn<QStringList>("columns");
-    const QStringList purchases = {"PNo",    "BookNo", "BookName", "Author",
-                                   "ISBN",   "SumQty", "SurQty",   "EDate"};
+    const QStringList purchases = {"PNo",  "BookNo", "BookName", "Author",
+                                   "ISBN", "SumQty", "SurQty",   "EDate"};
     const QStringList orders = {"PNo", "CustNo", "CustName", "BookNo", "SumQty", "SurQty", "EDate"};
     QTest::newRow("purchases_3") << 1 << 3 << purchases;
     QTest::newRow("orders_3") << 2 << 3 << orders;
@@ -357,8 +355,8 @@ void TestListings::outstandingList()
 
     WordTable body = lastBody();
     QCOMPARE(body.text(1, 2), QStringLiteral("起迄日期：2026/10/01\n      至：2026/12/31"));
-    QCOMPARE(body.text(1, 1), kind == 1 ? QStringLiteral("未進貨明細表")
-                                        : QStringLiteral("未出貨明細表"));
+    QCOMPARE(body.text(1, 1),
+             kind == 1 ? QStringLiteral("未進貨明細表") : QStringLiteral("未出貨明細表"));
     QCOMPARE(body.cellCount(2), columns.size());
     for (int i = 1; i <= records; ++i) {
         for (qsizetype c = 0; c < columns.size(); ++c)
