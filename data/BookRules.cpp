@@ -74,8 +74,10 @@ StockTexts StockPerCompany(TDataSet& book, const QList<Company>& companies, QCha
             if (code != Privileges::HeadOffice)
                 result.branchTotal += stock;
         } else if (exact) {
-            // A branch sees the other branches' figures but only whether the head office can supply.
-            result.texts << (code == Privileges::HeadOffice ? availability : QString::number(stock));
+            // A branch sees the other branches' figures but only whether the head office can
+            // supply.
+            result.texts << (code == Privileges::HeadOffice ? availability
+                                                            : QString::number(stock));
         } else {
             result.texts << availability;
         }
@@ -87,14 +89,15 @@ StockTexts StockPerCompany(TDataSet& book, const QList<Company>& companies, QCha
 QStringList SheetLines(TDataSet& book)
 {
     static const char* const items[][2] = {
-        {"書碼：", "BookNo"},     {"科別：", "ClsNo"},         {"書名：", "BookName"},
-        {"作者：", "Author"},     {"ISBN：", "ISBN"},          {"NT訂價：", "NTPrice"},
-        {"出版年代：", "PubYear"}, {"版次：", "Edition"},      {"出版公司：", "BPublisher"},
-        {"重量：", "BWeight"},    {"簡介：", "Summary"},
+        {"書碼：", "BookNo"},      {"科別：", "ClsNo"},   {"書名：", "BookName"},
+        {"作者：", "Author"},      {"ISBN：", "ISBN"},    {"NT訂價：", "NTPrice"},
+        {"出版年代：", "PubYear"}, {"版次：", "Edition"}, {"出版公司：", "BPublisher"},
+        {"重量：", "BWeight"},     {"簡介：", "Summary"},
     };
     QStringList lines;
     for (const auto& item : items)
-        lines << QString::fromUtf8(item[0]) + book.fieldByName(QString::fromLatin1(item[1])).asString();
+        lines << QString::fromUtf8(item[0]) +
+                     book.fieldByName(QString::fromLatin1(item[1])).asString();
     return lines;
 }
 

@@ -35,9 +35,9 @@ struct StockTexts
     qlonglong grandTotal = 0;
 };
 
-extern const QString Available;    ///< "有"
-extern const QString NotAvailable; ///< "無"
-extern const QString ReadError;    ///< "錯誤"
+extern const QString Available;        ///< "有"
+extern const QString NotAvailable;     ///< "無"
+extern const QString ReadError;        ///< "錯誤"
 extern const QString BranchTotalLabel; ///< "分公司合計:"
 extern const QString GrandTotalLabel;  ///< "總計:"
 

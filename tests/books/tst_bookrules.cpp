@@ -52,12 +52,18 @@ void TestBookRules::subjectOf_data()
 {
     QTest::addColumn<QString>("bookNo");
     QTest::addColumn<QString>("subject");
-    QTest::newRow("subject_dash_serial") << "MED-0012" << "MED";
-    QTest::newRow("dash_at_position_9_whole_number") << "MEDICINE-01" << "MEDICINE-01";
-    QTest::newRow("no_dash_whole_number") << "ABC" << "ABC";
-    QTest::newRow("dash_at_position_6") << "ABCDE-1" << "ABCDE";
-    QTest::newRow("dash_at_position_7") << "ABCDEF-1" << "ABCDEF-1";
-    QTest::newRow("first_dash_counts") << "AB-CD-1" << "AB";
+    QTest::newRow("subject_dash_serial") << "MED-0012"
+                                         << "MED";
+    QTest::newRow("dash_at_position_9_whole_number") << "MEDICINE-01"
+                                                     << "MEDICINE-01";
+    QTest::newRow("no_dash_whole_number") << "ABC"
+                                          << "ABC";
+    QTest::newRow("dash_at_position_6") << "ABCDE-1"
+                                        << "ABCDE";
+    QTest::newRow("dash_at_position_7") << "ABCDEF-1"
+                                        << "ABCDEF-1";
+    QTest::newRow("first_dash_counts") << "AB-CD-1"
+                                       << "AB";
 }
 
 void TestBookRules::subjectOf()
@@ -80,17 +86,23 @@ void TestBookRules::stockPerCompany_data()
 
     const QVariantList stocks{120, 30, 25};
     QTest::newRow("head_office_quantities_sum_rows")
-        << "C0" << "2" << 1 << stocks << QStringList{"120", "30", "25"} << true << 55 << 175;
+        << "C0"
+        << "2" << 1 << stocks << QStringList{"120", "30", "25"} << true << 55 << 175;
     QTest::newRow("branch_quantities_head_office_short_of_5")
-        << "C1" << "2" << 5 << QVariantList{3, 0, 9} << QStringList{"無", "0", "9"} << false << 0 << 0;
+        << "C1"
+        << "2" << 5 << QVariantList{3, 0, 9} << QStringList{"無", "0", "9"} << false << 0 << 0;
     QTest::newRow("branch_quantities_head_office_holds_enough")
-        << "C2" << "2" << 5 << QVariantList{5, 7, 1} << QStringList{"有", "7", "1"} << false << 0 << 0;
+        << "C2"
+        << "2" << 5 << QVariantList{5, 7, 1} << QStringList{"有", "7", "1"} << false << 0 << 0;
     QTest::newRow("head_office_yes_no_only")
-        << "C0" << "1" << 30 << stocks << QStringList{"有", "有", "無"} << false << 0 << 0;
+        << "C0"
+        << "1" << 30 << stocks << QStringList{"有", "有", "無"} << false << 0 << 0;
     QTest::newRow("branch_yes_no_only")
-        << "C1" << "1" << 26 << stocks << QStringList{"有", "有", "無"} << false << 0 << 0;
-    QTest::newRow("empty_stock_counts_as_none")
-        << "C0" << "2" << 1 << QVariantList{QVariant(), 4, 1} << QStringList{"0", "4", "1"} << true << 5 << 5;
+        << "C1"
+        << "1" << 26 << stocks << QStringList{"有", "有", "無"} << false << 0 << 0;
+    QTest::newRow("empty_stock_counts_as_none") << "C0"
+                                                << "2" << 1 << QVariantList{QVariant(), 4, 1}
+                                                << QStringList{"0", "4", "1"} << true << 5 << 5;
 }
 
 void TestBookRules::stockPerCompany()
@@ -119,8 +131,7 @@ void TestBookRules::stockCompanyWithoutColumns()
 {
     // A company listed before its columns were added, and a code that may not name a column.
     BookRow row({"BookNo", "StockC0", "StockC1", "StockC2"}, {"HY0001", 120, 30, 25});
-    const QList<Company> companies =
-        Group + QList<Company>{{"C3", "新竹"}, {"C1 or 1=1", "?"}};
+    const QList<Company> companies = Group + QList<Company>{{"C3", "新竹"}, {"C1 or 1=1", "?"}};
     const BookRules::StockTexts r = BookRules::StockPerCompany(row.book, companies, u'2', "C0", 1);
     QCOMPARE(r.texts, (QStringList{"120", "30", "25", "錯誤", "錯誤"}));
     QVERIFY(r.totals);
@@ -136,8 +147,9 @@ void TestBookRules::stockCompanyWithoutColumns()
 
 namespace {
 
-const QStringList SheetColumns = {"BookNo", "ClsNo", "BookName", "Author", "ISBN", "NTPrice",
-                                  "PubYear", "Edition", "BPublisher", "BWeight", "Summary"};
+const QStringList SheetColumns = {"BookNo",     "ClsNo",   "BookName", "Author",
+                                  "ISBN",       "NTPrice", "PubYear",  "Edition",
+                                  "BPublisher", "BWeight", "Summary"};
 
 /// The data folder pointed at a fresh temporary folder for one test.
 struct DataDir
@@ -168,8 +180,8 @@ void TestBookRules::sheet()
 {
     DataDir data;
     MessageRecorder messages;
-    BookRow row(SheetColumns, {"  HY0001 ", "LIT", "島嶼的風", "林清遠", "9789860000011", 320.0, 2023, "1",
-                               "禾嶼圖書出版社", 0.45, "海島的\n散文"});
+    BookRow row(SheetColumns, {"  HY0001 ", "LIT", "島嶼的風", "林清遠", "9789860000011", 320.0,
+                               2023, "1", "禾嶼圖書出版社", 0.45, "海島的\n散文"});
     const QString path = BookRules::WriteSheet(row.book);
     const QString expected = QDir(data.dir.path()).filePath("HTML/HY0001.txt");
     QCOMPARE(path, expected);
@@ -180,9 +192,10 @@ void TestBookRules::sheet()
     QFile file(path);
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(QString::fromUtf8(file.readAll()),
-             QStringLiteral("書碼：  HY0001 \n科別：LIT\n書名：島嶼的風\n作者：林清遠\nISBN：9789860000011\n"
-                            "NT訂價：320\n出版年代：2023\n版次：1\n出版公司：禾嶼圖書出版社\n重量：0.45\n"
-                            "簡介：海島的\n散文\n"));
+             QStringLiteral(
+                 "書碼：  HY0001 \n科別：LIT\n書名：島嶼的風\n作者：林清遠\nISBN：9789860000011\n"
+                 "NT訂價：320\n出版年代：2023\n版次：1\n出版公司：禾嶼圖書出版社\n重量：0.45\n"
+                 "簡介：海島的\n散文\n"));
 
     // Written again, the sheet is replaced, not appended to.
     row.book.edit();
