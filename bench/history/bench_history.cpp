@@ -1,0 +1,267 @@
+// Transaction histories on a large trading record: CustomerDetail, BookDetail and VendorDetail
+// for many partners and books, one branch and all companies, against documents of ten years.
+//
+//   bench_history [documents] [--config DBSet.INI]
+//
+// Without --config the figures are taken on a fresh SQLite file; with it, on the (empty) database
+// the file names, PostgreSQL or SQLite. Build without sanitizers for real figures.
+
+#include <algorithm>
+#include <functional>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QTextStream>
+
+#include "data/Connection.h"
+#include "data/DbConfig.h"
+#include "data/Schema.h"
+#include "data/SqlDialect.h"
+#include "data/procedures/Procedures.h"
+
+namespace {
+
+constexpr int Branches = 5;
+constexpr int Customers = 2000;
+constexpr int Suppliers = 200;
+constexpr int Books = 50000;
+constexpr int LinesPerDocument = 5;
+const QDate FirstDay(2016, 1, 1);
+constexpr int Days = 3650;
+
+QString branch(int i)
+{
+    return QStringLiteral("C%1").arg(i % Branches);
+}
+QString customer(int i)
+{
+    return QStringLiteral("A%1").arg(i % Customers, 5, 10, QLatin1Char('0'));
+}
+QString supplier(int i)
+{
+    return QStringLiteral("V%1").arg(i % Suppliers, 4, 10, QLatin1Char('0'));
+}
+QString book(int i)
+{
+    return QStringLiteral("B%1").arg(i % Books, 7, 10, QLatin1Char('0'));
+}
+
+class Filler
+{
+public:
+    explicit Filler(Connection& con) : m_con(con), m_q(con.database()) {}
+
+    bool run(const QString& sql, const QVariantList& values)
+    {
+        if (m_q.lastQuery() != sql && !m_q.prepare(sql))
+            return fail();
+        for (int i = 0; i < values.size(); ++i)
+            m_q.bindValue(i, values.at(i));
+        return m_q.exec() || fail();
+    }
+
+    /// Headers of one kind over ten years, each with its lines; partner(i) names the partner, who
+    /// trades with every branch.
+    bool documents(const QString& head, const QString& lines, const QString& partnerColumn,
+                   const std::function<QString(int)>& partner, int count, int seed)
+    {
+        const QString h =
+            QStringLiteral("INSERT INTO %1 (SArea, PNo, %2, EDate) VALUES (?, ?, ?, ?)")
+                .arg(head, partnerColumn);
+        const QString d =
+            QStringLiteral("INSERT INTO %1 (SArea, PNo, BookNo, Price, Qty, Disc, ORI_CR, rate, "
+                           "UnSum, ETime) VALUES (?, ?, ?, 100, ?, 1, 'NT', 1, ?, ?)")
+                .arg(lines);
+        for (int i = 0; i < count; ++i) {
+            const QDate day = FirstDay.addDays(i * qint64(Days) / count);
+            if (!run(h, {branch(i), i + 1, partner(i / Branches * 7 + seed),
+                         SqlDialect::dateValue(m_con.backend(), day)}))
+                return false;
+            for (int k = 0; k < LinesPerDocument; ++k) {
+                const int qty = 1 + (i + k) % 9;
+                if (!run(d, {branch(i), i + 1, book(i * 131 + k * 977 + seed), qty, qty * 100,
+                             QStringLiteral("10:00:%1").arg(k, 2, 10, QLatin1Char('0'))}))
+                    return false;
+            }
+        }
+        return true;
+    }
+
+    QString error() const { return m_error; }
+
+private:
+    bool fail()
+    {
+        m_error = m_q.lastError().text();
+        return false;
+    }
+
+    Connection& m_con;
+    QSqlQuery m_q;
+    QString m_error;
+};
+
+bool fill(Connection& con, int documents, QString* error)
+{
+    Filler f(con);
+    const auto done = [&](bool ok) {
+        if (!ok)
+            *error = f.error();
+        return ok;
+    };
+    if (!con.beginWrite())
+        return false;
+    for (int i = 0; i < Branches; ++i) {
+        if (!done(
+                f.run(QStringLiteral("INSERT INTO Vendor (VNo, VName, Alliance) VALUES (?, ?, 1)"),
+                      {branch(i), QStringLiteral("公司%1").arg(i)})))
+            return false;
+    }
+    for (int i = 0; i < Suppliers; ++i) {
+        if (!done(
+                f.run(QStringLiteral("INSERT INTO Vendor (VNo, VName, Alliance) VALUES (?, ?, 0)"),
+                      {supplier(i), QStringLiteral("供應商%1").arg(i)})))
+            return false;
+    }
+    for (int i = 0; i < Customers; ++i) {
+        if (!done(f.run(QStringLiteral("INSERT INTO Customer (CustNo, CustName) VALUES (?, ?)"),
+                        {customer(i), QStringLiteral("客戶%1").arg(i)})))
+            return false;
+    }
+    for (int i = 0; i < Books; ++i) {
+        if (!done(f.run(QStringLiteral("INSERT INTO Book (BookNo, BookName, VNo) VALUES (?, ?, ?)"),
+                        {book(i), QStringLiteral("書名%1").arg(i), supplier(i)})))
+            return false;
+    }
+    const bool ok = f.documents(QStringLiteral("ExportM"), QStringLiteral("ExpDetail"),
+                                QStringLiteral("CustNo"), customer, documents, 0) &&
+                    f.documents(QStringLiteral("ExpRet"), QStringLiteral("ERDetail"),
+                                QStringLiteral("CustNo"), customer, documents / 10, 3) &&
+                    f.documents(QStringLiteral("Quote"), QStringLiteral("QuoteDetail"),
+                                QStringLiteral("CustNo"), customer, documents / 2, 5) &&
+                    f.documents(QStringLiteral("ImportM"), QStringLiteral("ImpDetail"),
+                                QStringLiteral("VNo"), supplier, documents / 2, 1) &&
+                    f.documents(QStringLiteral("BuyM"), QStringLiteral("BuyDetail"),
+                                QStringLiteral("VNO"), supplier, documents / 2, 2);
+    if (!done(ok))
+        return false;
+    for (int i = 0; i < documents / 2; ++i) {
+        if (!done(f.run(QStringLiteral("INSERT INTO BRStock (BookNo, SArea, EDate, Qty, UsCode) "
+                                       "VALUES (?, ?, ?, 1, 'BENCH')"),
+                        {book(i * 37), branch(i),
+                         SqlDialect::dateValue(con.backend(), FirstDay.addDays(i * qint64(Days) /
+                                                                               (documents / 2)))})))
+            return false;
+    }
+    if (!con.commit())
+        return false;
+    // PostgreSQL gathers statistics by itself soon after a load; SQLite is left without, as the
+    // program never gathers them.
+    QSqlQuery q(con.database());
+    return con.backend() != Backend::Postgres || q.exec(QStringLiteral("ANALYZE"));
+}
+
+using Call = std::function<Procedures::DetailResult(Connection&, int, const QDate&, const QDate&,
+                                                    const QString&, const QString&)>;
+
+void measure(QTextStream& out, Connection& con, const char* title, const Call& call, int opf,
+             const std::function<QString(int)>& key, const QString& area, int months)
+{
+    constexpr int Calls = 50;
+    QList<double> ms;
+    qlonglong lines = 0;
+    QElapsedTimer t;
+    for (int i = 0; i < Calls; ++i) {
+        const QDate to = FirstDay.addDays(Days - 1 - (i * 53) % 1000);
+        t.start();
+        const Procedures::DetailResult r =
+            call(con, opf, to.addMonths(-months), to, key(i * 17), area);
+        ms << t.nsecsElapsed() / 1e6;
+        if (!r) {
+            out << title << ": " << r.error.text << Qt::endl;
+            return;
+        }
+        lines += r.lines.size();
+    }
+    std::sort(ms.begin(), ms.end());
+    double sum = 0;
+    for (double m : ms)
+        sum += m;
+    out << qSetFieldWidth(44) << Qt::left << title << qSetFieldWidth(0) << " mean "
+        << QString::number(sum / Calls, 'f', 2) << " ms, median "
+        << QString::number(ms[Calls / 2], 'f', 2) << " ms, max "
+        << QString::number(ms.last(), 'f', 2) << " ms, " << lines / Calls << " lines per call"
+        << Qt::endl;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    QTextStream out(stdout);
+    int documents = 100000;
+    QString config;
+    const QStringList args = app.arguments().mid(1);
+    for (int i = 0; i < args.size(); ++i) {
+        if (args[i] == QLatin1String("--config") && i + 1 < args.size())
+            config = args[++i];
+        else
+            documents = args[i].toInt();
+    }
+
+    QTemporaryDir dir;
+    DbSettings settings;
+    if (config.isEmpty()) {
+        settings.backend = Backend::Sqlite;
+        settings.sqliteFile = dir.filePath(QStringLiteral("bench.db"));
+        QFile(settings.sqliteFile).open(QIODevice::WriteOnly);
+    } else {
+        QString one, two, error;
+        if (!DbConfig::readIniFile(config, &one, &two, &error)) {
+            out << error << Qt::endl;
+            return 1;
+        }
+        settings = DbConfig::resolve(DbConfig::FixedPrefix + one, two);
+    }
+    Connection con(QStringLiteral("bench"));
+    con.configure(settings);
+    QStringList branches;
+    for (int i = 0; i < Branches; ++i)
+        branches << branch(i);
+    QString error;
+    QElapsedTimer t;
+    t.start();
+    if (!Schema::create(con, branches, &error) || !fill(con, documents, &error)) {
+        out << "set-up: " << error << con.lastErrorText() << Qt::endl;
+        return 1;
+    }
+    out << (settings.backend == Backend::Sqlite ? "SQLite" : "PostgreSQL") << ", " << documents
+        << " shipments of " << LinesPerDocument << " lines (and returns, quotations, receipts, "
+        << "purchases, adjustments) over ten years, filled in " << t.elapsed() / 1000 << " s"
+        << Qt::endl;
+
+    const QString c1 = QStringLiteral("C1");
+    const QString all = QStringLiteral("%");
+    measure(out, con, "customer shipments, one branch, 3 months", Procedures::CustomerDetail, 5,
+            customer, c1, 3);
+    measure(out, con, "customer shipments, all companies, 12 months", Procedures::CustomerDetail, 5,
+            customer, all, 12);
+    measure(out, con, "customer quotations, all companies, 10 years", Procedures::CustomerDetail, 1,
+            customer, all, 120);
+    measure(out, con, "book shipments, one branch, 3 months", Procedures::BookDetail, 5, book, c1,
+            3);
+    measure(out, con, "book shipments, all companies, 10 years", Procedures::BookDetail, 5, book,
+            all, 120);
+    measure(out, con, "book adjustments, one branch, 12 months", Procedures::BookDetail, 6, book,
+            c1, 12);
+    measure(out, con, "supplier receipts, one branch, 3 months", Procedures::VendorDetail, 4,
+            supplier, c1, 3);
+    measure(out, con, "supplier purchases, all companies, 12 months", Procedures::VendorDetail, 3,
+            supplier, all, 12);
+    return 0;
+}
