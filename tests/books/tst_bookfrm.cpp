@@ -13,12 +13,15 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "../reports/ReportFakes.h"
 #include "../support/DemoEnv.h"
 #include "../support/MessageRecorder.h"
 #include "app/TWindowRegistry.h"
 #include "data/TMainDM.h"
 #include "master/TBookFrm.h"
 #include "master/TSouGrid.h"
+#include "reports/TReportDM.h"
+#include "reports/office/WordDocument.h"
 #include "widgets/TEnglishDate.h"
 
 namespace {
@@ -39,6 +42,8 @@ struct BookWindow
     QStringList opened; ///< menu commands the window ran
     QTemporaryDir dataDir;
     QByteArray previousDataDir = qgetenv("HEYU_DATA_DIR");
+    FakeDesktop desktop;
+    std::unique_ptr<TReportDM> reports;
     std::unique_ptr<TBookFrm> w;
 
     explicit BookWindow(Backend backend = Backend::Sqlite,
@@ -48,7 +53,10 @@ struct BookWindow
     {
         qputenv("HEYU_DATA_DIR", dataDir.path().toUtf8());
         env.dm->PrivIndex = 2;
-        TWindowContext context{*env.dm, nullptr, [this](const QString& item) { opened << item; }};
+        reports = std::make_unique<TReportDM>(*env.dm, desktop);
+        reports->SetOutputFolder(dataDir.path());
+        TWindowContext context{*env.dm, reports.get(),
+                               [this](const QString& item) { opened << item; }};
         w = std::make_unique<TBookFrm>(context);
         w->resize(1000, 700);
         w->show();
@@ -59,6 +67,7 @@ struct BookWindow
     ~BookWindow()
     {
         w.reset();
+        reports.reset();
         if (previousDataDir.isNull())
             qunsetenv("HEYU_DATA_DIR");
         else
@@ -138,6 +147,7 @@ private slots:
     void stockQuery();
     void historyColumnsPerTag();
     void textSheet();
+    void listPrint();
     void textSheetRefusesPathInBookNumber();
 };
 
@@ -521,6 +531,27 @@ void TestBookFrm::textSheetRefusesPathInBookNumber()
     QVERIFY(!QFile::exists(QDir(b.dataDir.path()).filePath("HTML/../../X1.txt")));
     QVERIFY(!QDir(QDir(b.dataDir.path()).filePath("HTML")).exists() ||
             QDir(QDir(b.dataDir.path()).filePath("HTML")).isEmpty());
+}
+
+void TestBookFrm::listPrint()
+{
+    BookWindow b;
+    b.click(QStringLiteral("BPntBitBtn"));
+    QCOMPARE(b.desktop.opened, QStringList());
+
+    b.child<QLineEdit>(QStringLiteral("FindBookNoEdit"))->setText("hy*");
+    b.click(QStringLiteral("FindBitBtn"));
+    QCOMPARE(b.env.dm->BookDS.recordCount(), 3);
+    b.click(QStringLiteral("BPntBitBtn"));
+    QCOMPARE(b.messages.texts(), QStringList());
+    QCOMPARE(b.desktop.opened.size(), 1);
+    office::WordDocument doc;
+    QString error;
+    QVERIFY2(doc.open(b.reports->LastDocument(), &error), qPrintable(error));
+    office::WordTable body = doc.table(1);
+    QCOMPARE(body.rowCount(), 4);
+    QCOMPARE(body.text(2, 1), QStringLiteral("HY0001"));
+    QCOMPARE(body.text(4, 2), QStringLiteral("小熊的第一本數字書"));
 }
 
 QTEST_MAIN(TestBookFrm)
