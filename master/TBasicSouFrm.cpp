@@ -357,13 +357,14 @@ void TBasicSouFrm::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
     // As an MDI child the window is activated through its frame.
-    if (auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget())) {
+    auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget());
+    if (frame && frame != m_frame) {
+        m_frame = frame;
         connect(frame, &QMdiSubWindow::windowStateChanged, this,
                 [this](Qt::WindowStates before, Qt::WindowStates now) {
                     if ((now & Qt::WindowActive) && !(before & Qt::WindowActive))
                         FormActivate();
-                },
-                Qt::UniqueConnection);
+                });
     }
     FormActivate();
 }

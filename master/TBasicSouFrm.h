@@ -214,6 +214,7 @@ private:
     QLabel* m_statusPanel = nullptr;
     QProgressBar* m_progressBar = nullptr;
     std::unique_ptr<ReportProgress> m_progress;
+    QWidget* m_frame = nullptr; ///< the MDI frame whose activation is followed
     bool m_historyOpen = false;
     bool m_closed = false;
 };
