@@ -194,7 +194,8 @@ void TestHistory::history_data()
         row("customer_quotes_one_branch")
             << u"customer"_s << 1 << u"T_01"_s << u"C0"_s << QStringList{u"901"_s}
             << QStringList{u"3"_s} << QStringList{} << 3LL << 240LL;
-        row("customer_quotes_all_companies")
+        // "T_01" as a pattern would also take TX01's quotation 906 of the same book.
+        row("customer_quotes_all_companies_underscore_no_wildcard")
             << u"customer"_s << 1 << u"T_01"_s << u"%"_s << QStringList{u"901"_s, u"902"_s}
             << QStringList{u"3"_s, u"2"_s} << QStringList{hq + u"3|240"_s, tc + u"2|630"_s} << 5LL
             << 870LL;
@@ -208,10 +209,6 @@ void TestHistory::history_data()
         row("customer_nothing_in_period")
             << u"customer"_s << 2 << u"TX01"_s << u"%"_s << QStringList{} << QStringList{}
             << QStringList{} << 0LL << 0LL;
-        row("customer_underscore_is_no_wildcard")
-            << u"customer"_s << 1 << u"T_01"_s << u"%"_s << QStringList{u"901"_s, u"902"_s}
-            << QStringList{u"3"_s, u"2"_s} << QStringList{hq + u"3|240"_s, tc + u"2|630"_s} << 5LL
-            << 870LL;
         row("customer_percent_is_no_wildcard")
             << u"customer"_s << 1 << u"T%"_s << u"%"_s << QStringList{} << QStringList{}
             << QStringList{} << 0LL << 0LL;
@@ -248,9 +245,12 @@ void TestHistory::history_data()
             << u"vendor"_s << 4 << u"TV1"_s << u"%"_s << QStringList{u"進貨901"_s, u"退出902"_s}
             << QStringList{u"10"_s, u"-2"_s} << QStringList{hq + u"10|826"_s, tc + u"-2|-100"_s}
             << 8LL << 726LL;
-        row("vendor_underscore_is_no_wildcard")
+        row("vendor_purchases_other_supplier")
             << u"vendor"_s << 3 << u"TV_2"_s << u"%"_s << QStringList{u"902"_s}
             << QStringList{u"1"_s} << QStringList{hq + u"1|50"_s} << 1LL << 50LL;
+        row("vendor_percent_is_no_wildcard")
+            << u"vendor"_s << 3 << u"TV%"_s << u"%"_s << QStringList{} << QStringList{}
+            << QStringList{} << 0LL << 0LL;
     }
 }
 
