@@ -366,6 +366,7 @@ void TBookFrm::buildFields()
 
     auto* summary = new BoundMemo(src, QStringLiteral("Summary"), page);
     summary->setObjectName(QStringLiteral("SummaryEdit"));
+    summary->setMaximumHeight(summary->fontMetrics().lineSpacing() * 8 + 10);
     m_sharedLinks << summary->dataLink();
     addField(9, 0, QStringLiteral("簡介"), summary, 3);
 
@@ -422,6 +423,7 @@ QWidget* TBookFrm::buildStockPage()
         {QStringLiteral("公司編號"), QStringLiteral("公司名稱"), QStringLiteral("庫存量")});
     m_stockGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_stockGrid->verticalHeader()->hide();
+    m_stockGrid->setColumnWidth(1, 260);
     column->addWidget(m_stockGrid, 1);
     return page;
 }
