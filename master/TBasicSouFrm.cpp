@@ -202,6 +202,11 @@ QWidget* TBasicSouFrm::navigator(const QString& name, QWidget* parent)
         });
         row->addWidget(b);
     }
+    // Moving would save the record without the window's checks: save or cancel first.
+    connect(&m_masterSource, &TDataSource::stateChanged, nav,
+            [nav](TDataSet::State state) {
+                nav->setEnabled(state != TDataSet::State::Edit && state != TDataSet::State::Insert);
+            });
     return nav;
 }
 

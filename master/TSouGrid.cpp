@@ -20,8 +20,12 @@ TSouGrid::TSouGrid(TDataSet* dataSet, const QString& objectName, QWidget* parent
             [this](const QModelIndex& current) {
                 if (m_following || !current.isValid() || !this->dataSet())
                     return;
-                if (current.row() != this->dataSet()->recNo())
-                    this->dataSet()->moveTo(current.row());
+                if (current.row() == this->dataSet()->recNo())
+                    return;
+                // A record being edited is saved or cancelled by its buttons, never by a move
+                // that would save it without the window's checks.
+                if (this->dataSet()->isEditing() || !this->dataSet()->moveTo(current.row()))
+                    followDataSet();
             });
     connect(dataSet, &TDataSet::currentChanged, this, &TSouGrid::followDataSet);
     connect(dataSet, &TDataSet::rowsReset, this, &TSouGrid::followDataSet);

@@ -9,6 +9,8 @@
  * @brief The read-only grid of the master-data windows: one dataset, the row under the cursor
  * kept as the dataset's current row, and sorting by a click on a column title.
  *
+ * While the dataset is being edited the cursor stays on the edited row.
+ *
  * Each grid has one direction flag, not one per column: a title click sorts ascending when the
  * flag is off (and sets it), descending when it is on (and clears it). The rows already read are
  * sorted on the client; nothing is re-read.

@@ -21,6 +21,7 @@ private slots:
     void editButtonsFollowThePrivilege();
     void unchangedSaveCancels();
     void saveStampsDateAndRemark();
+    void movesWaitWhileEditing();
     void keyChange_data();
     void keyChange();
     void titleSortFlagPerGrid();
@@ -172,6 +173,28 @@ void TestBasicSouFrm::saveStampsDateAndRemark()
              QDate::currentDate());
     QCOMPARE(w.env.scalar("select OPRemark from LogRec order by LogNo desc").toString(), QStringLiteral("A0002/晨光書店"));
     QCOMPARE(w.env.scalar("select OPItem from LogRec order by LogNo desc").toString(), QStringLiteral("客戶檔管理作業"));
+}
+
+void TestBasicSouFrm::movesWaitWhileEditing()
+{
+    CustomerWindow w;
+    w.child<QLineEdit>("FCustNoEdit")->setText("A*");
+    w.click("FindBitBtn");
+    QCOMPARE(w.customers().recNo(), 0);
+    w.click("EditBitBtn");
+    QVERIFY(w.customers().fieldByName("CustNo").setValue("A0009"));
+    // Neither the list nor the navigator saves the changed number behind the question's back.
+    auto* grid = w.child<TSouGrid>("DBGrid2");
+    grid->setCurrentIndex(grid->model()->index(2, 0));
+    QVERIFY(!w.child<QWidget>("DBNavigator1")->isEnabled());
+    QCOMPARE(w.customers().recNo(), 0);
+    QCOMPARE(grid->currentIndex().row(), 0);
+    QCOMPARE(w.customers().state(), TDataSet::State::Edit);
+    QCOMPARE(w.env.scalar("select count(*) from Customer where CustNo='A0009'").toInt(), 0);
+    w.click("CancelBitBtn");
+    QVERIFY(w.child<QWidget>("DBNavigator1")->isEnabled());
+    grid->setCurrentIndex(grid->model()->index(2, 0));
+    QCOMPARE(w.customers().recNo(), 2);
 }
 
 void TestBasicSouFrm::keyChange_data()
