@@ -1,7 +1,10 @@
 #include "app/TWindowRegistry.h"
 
+#include "app/TAccMrgFrm.h"
+#include "app/TLogFrm.h"
 #include "master/TBookFrm.h"
 #include "master/TCustomerFrm.h"
+#include "master/TRateFrm.h"
 
 TWindowRegistry TWindowRegistry::programWindows()
 {
@@ -12,6 +15,15 @@ TWindowRegistry TWindowRegistry::programWindows()
     });
     registry.add(QStringLiteral("BookItem"), [](const TWindowContext& ctx, QWidget* parent) -> QWidget* {
         return new TBookFrm(ctx, parent);
+    });
+    registry.add(QStringLiteral("RateItem"), [](const TWindowContext& ctx, QWidget* parent) -> QWidget* {
+        return new TRateFrm(ctx.mainDM, parent);
+    });
+    registry.add(QStringLiteral("AccMrgItem"), [](const TWindowContext& ctx, QWidget* parent) -> QWidget* {
+        return new TAccMrgFrm(ctx.mainDM, parent);
+    });
+    registry.add(QStringLiteral("RLogItem"), [](const TWindowContext& ctx, QWidget* parent) -> QWidget* {
+        return new TLogFrm(ctx.mainDM, parent);
     });
     return registry;
 }

@@ -1,10 +1,13 @@
+#include <QApplication>
 #include <QComboBox>
+#include <QTimer>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
 #include <QtTest>
 
 #include "app/TLogFrm.h"
+#include "app/TMainFrm.h"
 #include "data/SqlDialect.h"
 #include "data/TMainDM.h"
 #include "../support/DemoEnv.h"
@@ -102,6 +105,7 @@ private slots:
     void deleteAllOnlyWhatTheSearchShowed_data() { TestDb::addBackendRows(); }
     void deleteAllOnlyWhatTheSearchShowed();
     void deleteOneAsks();
+    void maintenanceMenuOpensTheDialogs();
 };
 
 void TestLogFrm::search_data()
@@ -291,6 +295,31 @@ void TestLogFrm::deleteOneAsks()
     QCOMPARE(env.logCount(), 6);
     QCOMPARE(win.column(QStringLiteral("時間")), QStringList{"2004/03/02 09:00:00"});
     QCOMPARE(env.scalar("SELECT COUNT(*) FROM LogRec WHERE OPUserC='ADMIN'").toInt(), 1);
+}
+
+void TestLogFrm::maintenanceMenuOpensTheDialogs()
+{
+    DemoEnv env(Backend::Sqlite, "C0", DemoEnv::AdminPriv);
+    MessageRecorder rec;
+    TMainFrm main(*env.dm, TWindowRegistry::programWindows());
+    QStringList shown;
+    QList<QWidget*> dialogs;
+    for (const char* item : {"RLogItem", "AccMrgItem", "RateItem", "RateItem"}) {
+        QTimer::singleShot(0, [&] {
+            if (auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+                shown << d->windowTitle();
+                dialogs << d;
+                d->reject();
+            }
+        });
+        main.OpenItem(QLatin1String(item));
+    }
+    QVERIFY(rec.texts().isEmpty());
+    QCOMPARE(shown, (QStringList{"異動記錄作業", "帳號管理作業", "匯率資料", "匯率資料"}));
+    // The rate dialog is kept and shown again; the other two are made anew each time.
+    QCOMPARE(dialogs.at(2), dialogs.at(3));
+    QCOMPARE(main.openedWindow("RateItem"), dialogs.at(3));
+    QVERIFY(!main.openedWindow("RLogItem"));
 }
 
 QTEST_MAIN(TestLogFrm)
