@@ -16,6 +16,7 @@
 #include "../reports/ReportFakes.h"
 #include "../support/DemoEnv.h"
 #include "../support/MessageRecorder.h"
+#include "app/TMainFrm.h"
 #include "app/TWindowRegistry.h"
 #include "data/TMainDM.h"
 #include "master/TBookFrm.h"
@@ -153,7 +154,25 @@ private slots:
 
 void TestBookFrm::registered()
 {
-    QVERIFY(TWindowRegistry::programWindows().factory(QStringLiteral("BookItem")));
+    DemoEnv env(Backend::Sqlite);
+    MessageRecorder messages;
+    TMainFrm frm(*env.dm, TWindowRegistry::programWindows());
+    frm.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&frm));
+    frm.OpenItem(QStringLiteral("BookItem"));
+    auto* w = frm.findChild<TBookFrm*>();
+    QVERIFY(w);
+    QCOMPARE(env.dm->PrivIndex, 2);
+    QCOMPARE(env.dm->LogItem, QStringLiteral("書籍檔管理作業"));
+    w->findChild<QLineEdit*>(QStringLiteral("FindBookNoEdit"))->setText(QStringLiteral("QH0101"));
+    w->FindBitBtnClick();
+    // The subject window is not there yet: the main window says it cannot open it, after the
+    // subject was looked up.
+    w->BitBtn2Click();
+    QCOMPARE(messages.texts(),
+             QStringList{QStringLiteral("無法開啟此畫面，請檢查是否同時開啟太多視窗")});
+    QCOMPARE(env.dm->ClasesDS.fieldByName(QStringLiteral("ClsNo")).asString(),
+             QStringLiteral("LIT"));
 }
 
 void TestBookFrm::stockPageByPosition14_data()
