@@ -116,6 +116,7 @@ private slots:
     void ownPasswordChange_data() { TestDb::addBackendRows(); }
     void ownPasswordChange();
     void passwordsOnEdit();
+    void deleteAsksAndLogs();
 };
 
 void TestAccMrgFrm::ordinaryUserSeesOnlyThePasswordPage()
@@ -437,6 +438,25 @@ void TestAccMrgFrm::passwordsOnEdit()
     // Outside insert and edit the password fields take no typing.
     win.type(QStringLiteral("ConfirmEdit"), "x");
     QVERIFY(win.child<QLineEdit>(QStringLiteral("ConfirmEdit"))->text().isEmpty());
+}
+
+void TestAccMrgFrm::deleteAsksAndLogs()
+{
+    DemoEnv env(Backend::Sqlite, "C0", DemoEnv::AdminPriv);
+    MessageRecorder rec;
+    AccWindow win(*env.dm);
+    win.showAccounts();
+    win.select("TCCLERK");
+    rec.answer({false});
+    win.click(QStringLiteral("DeleteBtn"));
+    QCOMPARE(rec.texts(), QStringList{"確定刪除？"});
+    QCOMPARE(env.scalar("SELECT COUNT(*) FROM UserPass WHERE UsCode='TCCLERK'").toInt(), 1);
+
+    rec.answer({true});
+    win.click(QStringLiteral("DeleteBtn"));
+    QCOMPARE(env.scalar("SELECT COUNT(*) FROM UserPass WHERE UsCode='TCCLERK'").toInt(), 0);
+    QCOMPARE(env.scalar("SELECT OPItem || '/' || OPKind || '/' || OPRemark FROM LogRec").toString(),
+             QStringLiteral("帳號管理作業/刪除/TCCLERK/張先生"));
 }
 
 QTEST_MAIN(TestAccMrgFrm)
