@@ -42,7 +42,7 @@ struct HistoryButton
 };
 
 const HistoryButton HistoryButtons[] = {
-    {1, "QuBitBtn", "估價", 7},  {2, "OrdBitBtn", "訂貨", 8}, {3, "BuyBitBtn", "採購", 13},
+    {1, "QuBitBtn", "估價", 7},  {2, "OrdBitBtn", "訂貨", 8},  {3, "BuyBitBtn", "採購", 13},
     {4, "ImpBitBtn", "進貨", 9}, {5, "ExpBitBtn", "出貨", 10}, {6, "AdjBitBtn", "調整庫存", -1},
 };
 
@@ -72,13 +72,10 @@ QString firstColumnName(int tag)
 } // namespace
 
 TBasicSouFrm::TBasicSouFrm(const TWindowContext& context, const Settings& settings, QWidget* parent)
-    : QWidget(parent),
-      TranDetailDS(context.mainDM.MainADOCon, QStringLiteral("TranDetailDS")),
+    : QWidget(parent), TranDetailDS(context.mainDM.MainADOCon, QStringLiteral("TranDetailDS")),
       SumDS(context.mainDM.MainADOCon, QStringLiteral("SumDS")),
-      AllSumDS(context.mainDM.MainADOCon, QStringLiteral("AllSumDS")),
-      m_context(context),
-      m_settings(settings),
-      m_masterSource(settings.master)
+      AllSumDS(context.mainDM.MainADOCon, QStringLiteral("AllSumDS")), m_context(context),
+      m_settings(settings), m_masterSource(settings.master)
 {
     Q_ASSERT(settings.master);
     for (TDataSet* ds : {&TranDetailDS, &SumDS, &AllSumDS})
@@ -162,7 +159,8 @@ QWidget* TBasicSouFrm::buildSearchHeader()
     for (const SearchField& f : m_settings.searchFields) {
         row->addWidget(new QLabel(f.caption, panel));
         auto* edit = new QLineEdit(panel);
-        edit->setObjectName(f.objectName.isEmpty() ? QStringLiteral("Find%1Edit").arg(f.column) : f.objectName);
+        edit->setObjectName(f.objectName.isEmpty() ? QStringLiteral("Find%1Edit").arg(f.column)
+                                                   : f.objectName);
         connect(edit, &QLineEdit::returnPressed, this, [this] { FindBitBtnClick(); });
         row->addWidget(edit);
         m_searchEdits << edit;
@@ -203,10 +201,9 @@ QWidget* TBasicSouFrm::navigator(const QString& name, QWidget* parent)
         row->addWidget(b);
     }
     // Moving would save the record without the window's checks: save or cancel first.
-    connect(&m_masterSource, &TDataSource::stateChanged, nav,
-            [nav](TDataSet::State state) {
-                nav->setEnabled(state != TDataSet::State::Edit && state != TDataSet::State::Insert);
-            });
+    connect(&m_masterSource, &TDataSource::stateChanged, nav, [nav](TDataSet::State state) {
+        nav->setEnabled(state != TDataSet::State::Edit && state != TDataSet::State::Insert);
+    });
     return nav;
 }
 
@@ -248,7 +245,8 @@ QWidget* TBasicSouFrm::buildListPage()
     page->setObjectName(QStringLiteral("DetailTabSheet"));
     auto* column = new QVBoxLayout(page);
     m_listGrid = new TSouGrid(&master(), QStringLiteral("DBGrid2"), page);
-    connect(m_listGrid, &TSouGrid::titleClicked, this, [this](int c) { DBGrid1TitleClick(m_listGrid, c); });
+    connect(m_listGrid, &TSouGrid::titleClicked, this,
+            [this](int c) { DBGrid1TitleClick(m_listGrid, c); });
     column->addWidget(m_listGrid, 1);
     m_listButtons = new QHBoxLayout();
     m_listButtons->addWidget(navigator(QStringLiteral("DBNavigator2"), page));
@@ -302,8 +300,8 @@ QWidget* TBasicSouFrm::buildHistoryPage()
     auto* sub = new QVBoxLayout(m_subtotalPanel);
     sub->setContentsMargins(0, 0, 0, 0);
     m_subtotalGrid = new TSouGrid(&SumDS, QStringLiteral("DBGrid3"), m_subtotalPanel);
-    m_subtotalGrid->setColumns({QStringLiteral("公司編號"), QStringLiteral("公司名稱"), QStringLiteral("數量小計"),
-                                QStringLiteral("台幣價格小計")});
+    m_subtotalGrid->setColumns({QStringLiteral("公司編號"), QStringLiteral("公司名稱"),
+                                QStringLiteral("數量小計"), QStringLiteral("台幣價格小計")});
     connect(m_subtotalGrid, &TSouGrid::titleClicked, this,
             [this](int c) { DBGrid1TitleClick(m_subtotalGrid, c); });
     sub->addWidget(m_subtotalGrid);
@@ -348,12 +346,16 @@ void TBasicSouFrm::addField(int row, int column, const QString& caption, QWidget
     m_fields->addWidget(editor, row, column * 2 + 1, 1, span * 2 - 1);
 }
 
-void TBasicSouFrm::showStatus(const QString& text) { m_statusPanel->setText(text); }
+void TBasicSouFrm::showStatus(const QString& text)
+{
+    m_statusPanel->setText(text);
+}
 
 bool TBasicSouFrm::companySelector() const
 {
     const QChar c = mainDM().PrivAt(Privileges::BranchQuery);
-    return mainDM().LoginArea() == Privileges::HeadOffice && c != QLatin1Char('N') && c >= QLatin1Char('1');
+    return mainDM().LoginArea() == Privileges::HeadOffice && c != QLatin1Char('N') &&
+           c >= QLatin1Char('1');
 }
 
 // --- activation and closing --------------------------------------------------------------------
@@ -516,15 +518,18 @@ bool TBasicSouFrm::DataSetPost1Execute()
     }
     ds.fieldByName(QStringLiteral("WDate")).setValue(QDate::currentDate().startOfDay());
     TField& key = ds.fieldByName(m_settings.keyField);
-    mainDM().LogRemark = key.asString() + QLatin1Char('/') + ds.fieldByName(m_settings.nameField).asString();
+    mainDM().LogRemark =
+        key.asString() + QLatin1Char('/') + ds.fieldByName(m_settings.nameField).asString();
     if (ds.state() == TDataSet::State::Edit && key.isChanged()) {
         const QString oldKey = key.oldValue().toString();
         const QString newKey = key.asString();
         if (TDialogs::confirm(QStringLiteral("編號是否確定修改？"))) {
-            mainDM().LogRemark = QStringLiteral("編號") + oldKey + QStringLiteral("修改為") + newKey;
+            mainDM().LogRemark =
+                QStringLiteral("編號") + oldKey + QStringLiteral("修改為") + newKey;
         } else {
             key.setValue(key.oldValue());
-            mainDM().LogRemark = key.asString() + QLatin1Char('/') + ds.fieldByName(m_settings.nameField).asString();
+            mainDM().LogRemark =
+                key.asString() + QLatin1Char('/') + ds.fieldByName(m_settings.nameField).asString();
         }
     }
     return ds.post();
@@ -536,14 +541,19 @@ void TBasicSouFrm::MasterDSouStateChange(TDataSet::State) {}
 
 QString TBasicSouFrm::historyArea() const
 {
-    if (mainDM().LoginArea() == Privileges::HeadOffice && mainDM().PrivAt(Privileges::BranchQuery) == QLatin1Char('1')) {
-        const QString company = m_company->currentIndex() >= 0 ? m_company->currentData().toString() : QString();
+    if (mainDM().LoginArea() == Privileges::HeadOffice &&
+        mainDM().PrivAt(Privileges::BranchQuery) == QLatin1Char('1')) {
+        const QString company =
+            m_company->currentIndex() >= 0 ? m_company->currentData().toString() : QString();
         return company.isEmpty() ? QStringLiteral("%") : company;
     }
     return mainDM().LoginArea();
 }
 
-void TBasicSouFrm::QuBitBtnClick(int tag) { TranDetail(tag); }
+void TBasicSouFrm::QuBitBtnClick(int tag)
+{
+    TranDetail(tag);
+}
 
 void TBasicSouFrm::closeHistory()
 {
@@ -559,7 +569,8 @@ void TBasicSouFrm::showTotals()
 {
     const bool open = AllSumDS.isActive() && !AllSumDS.isEmpty();
     m_sumQty->setText(open ? AllSumDS.fieldByName(QStringLiteral("sum")).displayText() : QString());
-    m_sumPrice->setText(open ? AllSumDS.fieldByName(QStringLiteral("sum_1")).displayText() : QString());
+    m_sumPrice->setText(open ? AllSumDS.fieldByName(QStringLiteral("sum_1")).displayText()
+                             : QString());
 }
 
 void TBasicSouFrm::TranDetail(int tag)
@@ -591,8 +602,8 @@ void TBasicSouFrm::TranDetail(int tag)
         AllSumDS.enableControls();
     };
     TranDetailDS.close();
-    const Procedures::DetailResult r =
-        m_settings.history(mainDM().MainADOCon, tag, m_fromDate->date(), m_toDate->date(), key, area);
+    const Procedures::DetailResult r = m_settings.history(
+        mainDM().MainADOCon, tag, m_fromDate->date(), m_toDate->date(), key, area);
     if (!r.ok()) {
         closeHistory();
         resume();
@@ -643,7 +654,8 @@ void TBasicSouFrm::DBGrid1DblClick()
     if (!m_historyOpen || !TranDetailDS.isActive() || !cell.isValid() || cell.column() != 0)
         return;
     const int row = cell.row();
-    const QString company = TranDetailDS.value(row, QStringLiteral("公司編號")).toString().trimmed();
+    const QString company =
+        TranDetailDS.value(row, QStringLiteral("公司編號")).toString().trimmed();
     if (company != mainDM().LoginArea()) {
         TDialogs::warning(QStringLiteral("非本公司資料，請至分公司單據中查詢"));
         return;
@@ -677,7 +689,8 @@ void TBasicSouFrm::DBGrid1DblClick()
     const QString columnName = TranDetailDS.field(0).name();
     for (const Target& t : columns) {
         if (columnName == QString::fromUtf8(t.key)) {
-            openDocument(QLatin1String(t.dataSet), QLatin1String(t.table), QLatin1String(t.item), text);
+            openDocument(QLatin1String(t.dataSet), QLatin1String(t.table), QLatin1String(t.item),
+                         text);
             return;
         }
     }

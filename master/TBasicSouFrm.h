@@ -18,7 +18,8 @@
  *   PageControl1()      the page control: children insert their extra pages.
  *   masterSource()      the data source MasterDSou (auto-edit off).
  *   TranDetailDS/SumDS/AllSumDS   the window's history datasets.
- *   progress()          the window's progress bar as a ReportProgress; showStatus() the status panel.
+ *   progress()          the window's progress bar as a ReportProgress; showStatus() the status
+ * panel.
  *
  * Virtual operations (children call the base version where they add to it):
  *   FindBitBtnClick, ClearBitBtnClick, DataSetPost1Execute (children check required fields first),
@@ -70,9 +71,9 @@ class TBasicSouFrm : public QWidget
     Q_OBJECT
 public:
     /// The history procedure of the window's kind (CustomerDetail, BookDetail, VendorDetail).
-    using HistoryProc = std::function<Procedures::DetailResult(Connection& con, int opf, const QDate& bDate,
-                                                               const QDate& eDate, const QString& selNo,
-                                                               const QString& sArea)>;
+    using HistoryProc = std::function<Procedures::DetailResult(
+        Connection& con, int opf, const QDate& bDate, const QDate& eDate, const QString& selNo,
+        const QString& sArea)>;
 
     struct SearchField
     {
@@ -83,12 +84,12 @@ public:
 
     struct Settings
     {
-        QString caption;      ///< window title
+        QString caption; ///< window title
         TDataSet* master = nullptr;
-        int module = 0;       ///< privilege position of the module
-        QString keyField;     ///< first field of the master: the record key
+        int module = 0;   ///< privilege position of the module
+        QString keyField; ///< first field of the master: the record key
         QString keyCaption;
-        QString nameField;    ///< second field: the name
+        QString nameField; ///< second field: the name
         QList<SearchField> searchFields;
         QString searchTable;  ///< the table searched (number columns compare as text)
         QString selectPrefix; ///< "Select * from Customer where "
@@ -99,7 +100,8 @@ public:
         QString logItem;           ///< change-log item name set on activation
     };
 
-    TBasicSouFrm(const TWindowContext& context, const Settings& settings, QWidget* parent = nullptr);
+    TBasicSouFrm(const TWindowContext& context, const Settings& settings,
+                 QWidget* parent = nullptr);
     ~TBasicSouFrm() override;
 
     TMainDM& mainDM() const { return m_context.mainDM; }

@@ -27,7 +27,6 @@
 #include "widgets/TDBEditNew.h"
 #include "widgets/TDBEnglishDate.h"
 
-
 namespace {
 
 constexpr int CustomerModule = 1;
@@ -58,8 +57,9 @@ QString positional(const SearchCondition& condition, QVariantList* values)
     return out + sql.mid(from);
 }
 
-const QStringList DiscountFields = {QStringLiteral("DiscA"), QStringLiteral("DiscB"), QStringLiteral("DiscC"),
-                                    QStringLiteral("DiscD"), QStringLiteral("DiscE"), QStringLiteral("DiscF")};
+const QStringList DiscountFields = {QStringLiteral("DiscA"), QStringLiteral("DiscB"),
+                                    QStringLiteral("DiscC"), QStringLiteral("DiscD"),
+                                    QStringLiteral("DiscE"), QStringLiteral("DiscF")};
 
 } // namespace
 
@@ -72,10 +72,11 @@ TBasicSouFrm::Settings TCustomerFrm::customerSettings(const TWindowContext& cont
     s.keyField = QStringLiteral("CustNo");
     s.keyCaption = QStringLiteral("客戶編號");
     s.nameField = QStringLiteral("CustName");
-    s.searchFields = {{QStringLiteral("查詢客戶編號"), QStringLiteral("CustNo"), QStringLiteral("FCustNoEdit")},
-                      {QStringLiteral("客戶名稱"), QStringLiteral("CustName"), QStringLiteral("FCustNameEdit")},
-                      {QStringLiteral("連絡人"), QStringLiteral("Contact"), QStringLiteral("FContactEdit")},
-                      {QStringLiteral("VIP編號"), QStringLiteral("VIPNo"), QStringLiteral("FVIPNoEdit")}};
+    s.searchFields = {
+        {QStringLiteral("查詢客戶編號"), QStringLiteral("CustNo"), QStringLiteral("FCustNoEdit")},
+        {QStringLiteral("客戶名稱"), QStringLiteral("CustName"), QStringLiteral("FCustNameEdit")},
+        {QStringLiteral("連絡人"), QStringLiteral("Contact"), QStringLiteral("FContactEdit")},
+        {QStringLiteral("VIP編號"), QStringLiteral("VIPNo"), QStringLiteral("FVIPNoEdit")}};
     s.searchTable = QStringLiteral("Customer");
     s.selectPrefix = QStringLiteral("Select * from Customer where ");
     s.history = &Procedures::CustomerDetail;
@@ -90,21 +91,23 @@ TCustomerFrm::TCustomerFrm(const TWindowContext& context, QWidget* parent)
       CustClsNoDS(context.mainDM.MainADOCon, QStringLiteral("CustClsNoDS"))
 {
     setObjectName(QStringLiteral("CustomerFrm"));
-    CustClsNoDS.setSql(QStringLiteral("select CustClsNo.CustNo,CustClsNo.ClsNo, Clases.ClsENm,ClsCNm\r\n"
-                                      "from CustClsNo inner join Clases on (CustClsNo.ClsNo=Clases.ClsNo)\r\n"
-                                      "where CustClsNo.CustNo=:CustNo"));
+    CustClsNoDS.setSql(
+        QStringLiteral("select CustClsNo.CustNo,CustClsNo.ClsNo, Clases.ClsENm,ClsCNm\r\n"
+                       "from CustClsNo inner join Clases on (CustClsNo.ClsNo=Clases.ClsNo)\r\n"
+                       "where CustClsNo.CustNo=:CustNo"));
     CustClsNoDS.setTable(QStringLiteral("CustClsNo"));
     CustClsNoDS.setMaster(&master());
 
     buildFields();
     PageControl1()->insertTab(1, buildSubjectPage(), QStringLiteral("挑選科別"));
 
-    listGrid()->setColumns({QStringLiteral("CustNo"), QStringLiteral("CustName"), QStringLiteral("Contact"),
-                            QStringLiteral("VIPNo"), QStringLiteral("CTel"), QStringLiteral("CFax"),
-                            QStringLiteral("CAddress"), QStringLiteral("Uniform_id"), QStringLiteral("CEmail")},
-                           {QStringLiteral("編號"), QStringLiteral("名稱"), QStringLiteral("連絡人"),
-                            QStringLiteral("VIP編號"), QStringLiteral("電話"), QStringLiteral("傳真"),
-                            QStringLiteral("地址"), QStringLiteral("統一編號"), QStringLiteral("電子郵件")});
+    listGrid()->setColumns(
+        {QStringLiteral("CustNo"), QStringLiteral("CustName"), QStringLiteral("Contact"),
+         QStringLiteral("VIPNo"), QStringLiteral("CTel"), QStringLiteral("CFax"),
+         QStringLiteral("CAddress"), QStringLiteral("Uniform_id"), QStringLiteral("CEmail")},
+        {QStringLiteral("編號"), QStringLiteral("名稱"), QStringLiteral("連絡人"),
+         QStringLiteral("VIP編號"), QStringLiteral("電話"), QStringLiteral("傳真"),
+         QStringLiteral("地址"), QStringLiteral("統一編號"), QStringLiteral("電子郵件")});
     auto* listPrint = new QPushButton(QStringLiteral("清單列印"), this);
     listPrint->setObjectName(QStringLiteral("BPntBitBtn"));
     auto* allLabels = new QPushButton(QStringLiteral("列印全部名條"), this);
@@ -155,7 +158,8 @@ void TCustomerFrm::buildFields()
     area->setReadOnly(true);
     addField(0, 2, QStringLiteral("區域"), area);
     addField(1, 0, QStringLiteral("客戶名稱"), edit(QStringLiteral("CustName")), 2);
-    auto* lock = new TDBCheckBox(&masterSource(), QStringLiteral("CLock"), QStringLiteral("鎖定"), page);
+    auto* lock =
+        new TDBCheckBox(&masterSource(), QStringLiteral("CLock"), QStringLiteral("鎖定"), page);
     lock->setObjectName(QStringLiteral("CLockCheck"));
     m_editors.insert(QStringLiteral("CLock"), lock);
     fieldsLayout()->addWidget(lock, 1, 5);
@@ -168,7 +172,8 @@ void TCustomerFrm::buildFields()
     addField(4, 0, QStringLiteral("電 話"), edit(QStringLiteral("CTel")));
     addField(4, 1, QStringLiteral("傳真"), edit(QStringLiteral("CFax")));
     for (int i = 0; i < DiscountFields.size(); ++i)
-        addField(5 + i / 3, i % 3, QString(QChar(u'A' + i)) + QStringLiteral("類折扣"), edit(DiscountFields.at(i)));
+        addField(5 + i / 3, i % 3, QString(QChar(u'A' + i)) + QStringLiteral("類折扣"),
+                 edit(DiscountFields.at(i)));
     addField(7, 0, QStringLiteral("統一編號"), edit(QStringLiteral("Uniform_id")));
     TDBEditNew* changed = edit(QStringLiteral("WDate"));
     changed->setReadOnly(true);
@@ -199,7 +204,8 @@ QWidget* TCustomerFrm::buildSubjectPage()
     auto* name = new TDBEditNew(&masterSource(), QStringLiteral("CustName"), page);
     name->setObjectName(QStringLiteral("ClsCustNameEdit"));
     name->setReadOnly(true);
-    auto* all = new TDBCheckBox(&masterSource(), QStringLiteral("AllClsNo"), QStringLiteral("全部"), page);
+    auto* all =
+        new TDBCheckBox(&masterSource(), QStringLiteral("AllClsNo"), QStringLiteral("全部"), page);
     all->setObjectName(QStringLiteral("AllClsNoCheck"));
     who->addWidget(no);
     who->addWidget(name, 1);
@@ -220,11 +226,14 @@ QWidget* TCustomerFrm::buildSubjectPage()
     search->addStretch(1);
     column->addLayout(search);
 
-    const QStringList cols = {QStringLiteral("ClsNo"), QStringLiteral("ClsENm"), QStringLiteral("ClsCNm")};
-    const QStringList titles = {QStringLiteral("編號"), QStringLiteral("英文名稱"), QStringLiteral("中文名稱")};
+    const QStringList cols = {QStringLiteral("ClsNo"), QStringLiteral("ClsENm"),
+                              QStringLiteral("ClsCNm")};
+    const QStringList titles = {QStringLiteral("編號"), QStringLiteral("英文名稱"),
+                                QStringLiteral("中文名稱")};
     m_clasesGrid = new TSouGrid(&mainDM().ClasesDS, QStringLiteral("DBGrid4"), page);
     m_clasesGrid->setColumns(cols, titles);
-    connect(m_clasesGrid, &TSouGrid::titleClicked, this, [this](int c) { DBGrid1TitleClick(m_clasesGrid, c); });
+    connect(m_clasesGrid, &TSouGrid::titleClicked, this,
+            [this](int c) { DBGrid1TitleClick(m_clasesGrid, c); });
     column->addWidget(m_clasesGrid, 1);
 
     auto* buttons = new QHBoxLayout();
@@ -240,7 +249,8 @@ QWidget* TCustomerFrm::buildSubjectPage()
     for (const auto& s : speed) {
         auto* b = new QPushButton(QString::fromUtf8(s.caption), page);
         b->setObjectName(QLatin1String(s.name));
-        connect(b, &QPushButton::clicked, this, [this, action = s.action] { AllInsSBtnClick(action); });
+        connect(b, &QPushButton::clicked, this,
+                [this, action = s.action] { AllInsSBtnClick(action); });
         buttons->addWidget(b);
         m_subjectButtons << b;
     }
@@ -257,7 +267,8 @@ QWidget* TCustomerFrm::buildSubjectPage()
     column->addLayout(chosen);
     m_custClsGrid = new TSouGrid(&CustClsNoDS, QStringLiteral("DBGrid5"), page);
     m_custClsGrid->setColumns(cols, titles);
-    connect(m_custClsGrid, &TSouGrid::titleClicked, this, [this](int c) { DBGrid1TitleClick(m_custClsGrid, c); });
+    connect(m_custClsGrid, &TSouGrid::titleClicked, this,
+            [this](int c) { DBGrid1TitleClick(m_custClsGrid, c); });
     column->addWidget(m_custClsGrid, 1);
     return page;
 }
@@ -277,12 +288,14 @@ void TCustomerFrm::MasterDSouStateChange(TDataSet::State state)
     // A branch may not change an existing customer's number, name or discounts.
     const bool branchEdit =
         state == TDataSet::State::Edit && mainDM().LoginArea() != Privileges::HeadOffice;
-    for (const QString& f : QStringList{QStringLiteral("CustNo"), QStringLiteral("CustName")} + DiscountFields) {
+    for (const QString& f :
+         QStringList{QStringLiteral("CustNo"), QStringLiteral("CustName")} + DiscountFields) {
         if (auto* e = qobject_cast<TDBEditNew*>(m_editors.value(f)))
             e->setReadOnly(branchEdit);
     }
     // Without the right to change numbers the key of an existing customer stays as it is.
-    if (state == TDataSet::State::Edit && !Privileges::canChangeNumber(mainDM().PrivAt(CustomerModule)))
+    if (state == TDataSet::State::Edit &&
+        !Privileges::canChangeNumber(mainDM().PrivAt(CustomerModule)))
         DBEditNew1()->setReadOnly(true);
 }
 
@@ -305,8 +318,9 @@ bool TCustomerFrm::DataSetPost1Execute()
     emit ds.aboutToPost(&accepted);
     if (!accepted)
         return false;
-    for (const auto& [field, message] : {std::pair{QStringLiteral("CustNo"), QStringLiteral("請輸入客戶編號")},
-                                         std::pair{QStringLiteral("CustName"), QStringLiteral("請輸入客戶名稱")}}) {
+    for (const auto& [field, message] :
+         {std::pair{QStringLiteral("CustNo"), QStringLiteral("請輸入客戶編號")},
+          std::pair{QStringLiteral("CustName"), QStringLiteral("請輸入客戶名稱")}}) {
         TField& f = ds.fieldByName(field);
         const QString trimmed = f.asString().trimmed();
         if (trimmed != f.asString())
@@ -370,8 +384,9 @@ void TCustomerFrm::BitBtn1Click()
         return;
     }
     QSqlQuery customer(con.database());
-    customer.prepare(QStringLiteral("Select CustName,Contact,CFax,CTel,CAddress,CEmail,MDate,Remark "
-                                    "from Customer where CustNo=?"));
+    customer.prepare(
+        QStringLiteral("Select CustName,Contact,CFax,CTel,CAddress,CEmail,MDate,Remark "
+                       "from Customer where CustNo=?"));
     customer.bindValue(0, custNo);
     if (!customer.exec() || !customer.next()) {
         TDialogs::error(failed);
@@ -381,14 +396,18 @@ void TCustomerFrm::BitBtn1Click()
     for (int i = 0; i < 8; ++i)
         values << customer.value(i);
     customer.finish();
-    const QVariant today = SqlDialect::dateTimeValue(con.backend(), QDate::currentDate().startOfDay());
+    const QVariant today =
+        SqlDialect::dateTimeValue(con.backend(), QDate::currentDate().startOfDay());
     bool ok = false;
     if (found) {
-        ok = exec(QStringLiteral("Update Vendor set VName=?,Contact=?,VFax=?,VTel=?,VAddress=?,VEmail=?,MDate=?,"
-                                 "Remark=?,WDate=? where VNo=?"),
-                  values + QVariantList{today, custNo});
+        ok = exec(
+            QStringLiteral(
+                "Update Vendor set VName=?,Contact=?,VFax=?,VTel=?,VAddress=?,VEmail=?,MDate=?,"
+                "Remark=?,WDate=? where VNo=?"),
+            values + QVariantList{today, custNo});
     } else {
-        ok = exec(QStringLiteral("Insert into Vendor (VName,Contact,VFax,VTel,VAddress,VEmail,MDate,Remark,WDate,VNo,"
+        ok = exec(QStringLiteral("Insert into Vendor "
+                                 "(VName,Contact,VFax,VTel,VAddress,VEmail,MDate,Remark,WDate,VNo,"
                                  "MKind,Alliance,DiscA,DiscB,DiscC,DiscD,DiscE,DiscF) "
                                  "values (?,?,?,?,?,?,?,?,?,?,0,0,1,1,1,1,1,1)"),
                   values + QVariantList{today, custNo});
@@ -509,7 +528,9 @@ void TCustomerFrm::AllInsSBtnClick(SubjectAction action)
     if (action == SubjectAction::AddAll) {
         QVariantList values{custNo};
         const QString where = positional(*lastSubjectCondition(), &values);
-        if (!exec(QStringLiteral("Insert into CustClsNo (CustNo,ClsNo) Select ?,ClsNo from Clases where ") + where,
+        if (!exec(QStringLiteral(
+                      "Insert into CustClsNo (CustNo,ClsNo) Select ?,ClsNo from Clases where ") +
+                      where,
                   values)) {
             TDialogs::error(duplicate);
             return;

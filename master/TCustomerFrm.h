@@ -24,7 +24,8 @@ public:
 
     bool DataSetPost1Execute() override;
     void FormClose() override;
-    /// The key-field guard: a user without the right to change numbers cannot enter it while editing.
+    /// The key-field guard: a user without the right to change numbers cannot enter it while
+    /// editing.
     void DBEditNew1Enter();
     void BitBtn1Click(); ///< copy to the supplier table
     void BitBtn2Click(); ///< labels of the current customer

@@ -2,7 +2,8 @@
 
 #include "data/dataset/TField.h"
 
-TDBCheckBox::TDBCheckBox(TDataSource* source, const QString& field, const QString& caption, QWidget* parent)
+TDBCheckBox::TDBCheckBox(TDataSource* source, const QString& field, const QString& caption,
+                         QWidget* parent)
     : QCheckBox(caption, parent)
 {
     m_link.updateData = [this] {

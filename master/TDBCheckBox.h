@@ -10,7 +10,8 @@ class TDBCheckBox : public QCheckBox
 {
     Q_OBJECT
 public:
-    TDBCheckBox(TDataSource* source, const QString& field, const QString& caption, QWidget* parent = nullptr);
+    TDBCheckBox(TDataSource* source, const QString& field, const QString& caption,
+                QWidget* parent = nullptr);
 
     TFieldDataLink* dataLink() { return &m_link; }
     void setReadOnly(bool readOnly) { m_link.setReadOnly(readOnly); }

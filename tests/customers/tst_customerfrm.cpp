@@ -3,10 +3,10 @@
 #include <QFileInfo>
 #include <QtTest>
 
+#include "../masterdata/CustomerWindow.h"
 #include "data/TMainDM.h"
 #include "master/TSouGrid.h"
 #include "widgets/TDBEditNew.h"
-#include "../masterdata/CustomerWindow.h"
 
 class TestCustomerFrm : public QObject
 {
@@ -124,8 +124,12 @@ void TestCustomerFrm::requiredFields_data()
     QTest::addColumn<QString>("number");
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("warning");
-    QTest::newRow("number_missing") << "  " << "新客戶" << "請輸入客戶編號";
-    QTest::newRow("name_missing") << "N0001" << "   " << "請輸入客戶名稱";
+    QTest::newRow("number_missing") << "  "
+                                    << "新客戶"
+                                    << "請輸入客戶編號";
+    QTest::newRow("name_missing") << "N0001"
+                                  << "   "
+                                  << "請輸入客戶名稱";
 }
 
 void TestCustomerFrm::requiredFields()
@@ -155,9 +159,11 @@ void TestCustomerFrm::newCustomerSaved()
     w.click("PostBitBtn");
     QVERIFY2(w.messages.texts().isEmpty(), qPrintable(w.messages.texts().join('|')));
     QCOMPARE(w.customers().state(), TDataSet::State::Browse);
-    QCOMPARE(w.env.scalar("select CustName from Customer where CustNo='N0001'").toString(), QStringLiteral("新開書局"));
+    QCOMPARE(w.env.scalar("select CustName from Customer where CustNo='N0001'").toString(),
+             QStringLiteral("新開書局"));
     QCOMPARE(w.env.scalar("select DiscC from Customer where CustNo='N0001'").toDouble(), 1.0);
-    QCOMPARE(w.env.scalar("select OPKind from LogRec order by LogNo desc").toString(), QStringLiteral("新增"));
+    QCOMPARE(w.env.scalar("select OPKind from LogRec order by LogNo desc").toString(),
+             QStringLiteral("新增"));
 }
 
 void TestCustomerFrm::copyToSupplier_data()
@@ -168,15 +174,17 @@ void TestCustomerFrm::copyToSupplier_data()
     QTest::addColumn<QString>("supplierName");
     QTest::addColumn<bool>("logged");
     const QString exists = "供應商資料已存在\nA0004\n舊名稱\n舊聯絡人\n確定轉入嗎？";
-    QTest::newRow("new_supplier_inserted") << false << QList<bool>{true}
-                                           << QStringList{"確定轉至供應商檔嗎？", "轉檔完成"} << "陳大文" << true;
-    QTest::newRow("existing_supplier_updated") << true << QList<bool>{true, true}
-                                               << QStringList{"確定轉至供應商檔嗎？", exists, "轉檔完成"} << "陳大文"
-                                               << true;
-    QTest::newRow("existing_supplier_kept") << true << QList<bool>{true, false}
-                                            << QStringList{"確定轉至供應商檔嗎？", exists} << "舊名稱" << false;
-    QTest::newRow("not_confirmed") << false << QList<bool>{false} << QStringList{"確定轉至供應商檔嗎？"} << QString()
-                                   << false;
+    QTest::newRow("new_supplier_inserted")
+        << false << QList<bool>{true} << QStringList{"確定轉至供應商檔嗎？", "轉檔完成"} << "陳大文"
+        << true;
+    QTest::newRow("existing_supplier_updated")
+        << true << QList<bool>{true, true}
+        << QStringList{"確定轉至供應商檔嗎？", exists, "轉檔完成"} << "陳大文" << true;
+    QTest::newRow("existing_supplier_kept")
+        << true << QList<bool>{true, false} << QStringList{"確定轉至供應商檔嗎？", exists}
+        << "舊名稱" << false;
+    QTest::newRow("not_confirmed")
+        << false << QList<bool>{false} << QStringList{"確定轉至供應商檔嗎？"} << QString() << false;
 }
 
 void TestCustomerFrm::copyToSupplier()
@@ -188,7 +196,8 @@ void TestCustomerFrm::copyToSupplier()
     QFETCH(bool, logged);
     CustomerWindow w;
     if (supplierExists)
-        w.env.exec("insert into Vendor (VNo,VName,Contact,MKind,Alliance) values ('A0004','舊名稱','舊聯絡人',0,0)");
+        w.env.exec("insert into Vendor (VNo,VName,Contact,MKind,Alliance) values "
+                   "('A0004','舊名稱','舊聯絡人',0,0)");
     QVERIFY(w.find("A0004"));
     for (bool a : answers)
         w.messages.answer({a});
@@ -198,10 +207,12 @@ void TestCustomerFrm::copyToSupplier()
     QCOMPARE(w.env.scalar("select VName from Vendor where VNo='A0004'").toString(), supplierName);
     QCOMPARE(w.env.logCount(), logs + (logged ? 1 : 0));
     if (logged) {
-        QCOMPARE(w.env.scalar("select VTel from Vendor where VNo='A0004'").toString(), QStringLiteral("0912-345678"));
+        QCOMPARE(w.env.scalar("select VTel from Vendor where VNo='A0004'").toString(),
+                 QStringLiteral("0912-345678"));
         QCOMPARE(w.env.scalar("select VEmail from Vendor where VNo='A0004'").toString(),
                  QStringLiteral("david.chen@example.tw"));
-        QCOMPARE(w.env.scalar("select OPKind from LogRec order by LogNo desc").toString(), QStringLiteral("轉檔"));
+        QCOMPARE(w.env.scalar("select OPKind from LogRec order by LogNo desc").toString(),
+                 QStringLiteral("轉檔"));
         QCOMPARE(w.env.scalar("select OPRemark from LogRec order by LogNo desc").toString(),
                  QStringLiteral("A0004/轉入供應商檔"));
     }

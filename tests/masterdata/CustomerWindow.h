@@ -2,25 +2,26 @@
 
 #include <memory>
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QStringList>
 #include <QStatusBar>
-#include <QLabel>
+#include <QStringList>
 #include <QTemporaryDir>
 
-#include "app/TWindowRegistry.h"
-#include "master/TCustomerFrm.h"
-#include "reports/TReportDM.h"
 #include "../reports/ReportFakes.h"
 #include "../support/DemoEnv.h"
 #include "../support/MessageRecorder.h"
+#include "app/TWindowRegistry.h"
+#include "master/TCustomerFrm.h"
+#include "reports/TReportDM.h"
 
 /// The customer window on the demo company, logged in with a chosen branch and privilege
 /// string, remembering the menu commands it runs.
 struct CustomerWindow
 {
-    explicit CustomerWindow(Backend backend = Backend::Sqlite, const QString& area = QStringLiteral("C0"),
+    explicit CustomerWindow(Backend backend = Backend::Sqlite,
+                            const QString& area = QStringLiteral("C0"),
                             const QString& priv = DemoEnv::AdminPriv)
         : env(backend, area, priv)
     {
@@ -45,8 +46,7 @@ struct CustomerWindow
         return p;
     }
 
-    template <typename T = QWidget>
-    T* child(const QString& name) const
+    template <typename T = QWidget> T* child(const QString& name) const
     {
         T* w = frm->findChild<T*>(name);
         if (!w)

@@ -3,11 +3,11 @@
 #include <QComboBox>
 #include <QtTest>
 
+#include "CustomerWindow.h"
 #include "data/SqlDialect.h"
 #include "data/TMainDM.h"
 #include "master/TSouGrid.h"
 #include "widgets/TEnglishDate.h"
-#include "CustomerWindow.h"
 
 class TestBasicSouFrm : public QObject
 {
@@ -61,37 +61,51 @@ QStringList column(TDataSet& ds, const QString& field)
 
 void TestBasicSouFrm::search_data()
 {
+    QTest::addColumn<Backend>("backend");
     QTest::addColumn<QStringList>("typed"); // number, name, contact, VIP
     QTest::addColumn<QStringList>("found");
     QTest::addColumn<QString>("message");
 
     const QString none;
-    QTest::newRow("exact_number") << QStringList{"A0001", "", "", ""} << QStringList{"A0001"} << none;
-    QTest::newRow("exact_ignores_case_and_blanks") << QStringList{"  a0001 ", "", "", ""} << QStringList{"A0001"} << none;
-    QTest::newRow("trailing_star") << QStringList{"A000*", "", "", ""}
-                                   << QStringList{"A0001", "A0002", "A0003", "A0004"} << none;
-    QTest::newRow("leading_star") << QStringList{"*0001", "", "", ""} << QStringList{"A0001", "B0001", "K0001"}
+    QList<std::pair<Backend, QString>> backends{{Backend::Sqlite, "sqlite"}};
+    if (TestDb::postgresAvailable())
+        backends.append({Backend::Postgres, "postgres"});
+    // Letter case and wildcards must give the same rows on both backends.
+    for (const auto& [backend, tag] : backends) {
+        const auto row = [b = backend, t = tag](const char* name) -> QTestData& {
+            return QTest::newRow(qPrintable(t + "_" + name)) << b;
+        };
+        row("exact_number") << QStringList{"A0001", "", "", ""} << QStringList{"A0001"} << none;
+        row("exact_ignores_case_and_blanks")
+            << QStringList{"  a0001 ", "", "", ""} << QStringList{"A0001"} << none;
+        row("trailing_star") << QStringList{"A000*", "", "", ""}
+                             << QStringList{"A0001", "A0002", "A0003", "A0004"} << none;
+        row("leading_star") << QStringList{"*0001", "", "", ""}
+                            << QStringList{"A0001", "B0001", "K0001"} << none;
+        row("star_inside_is_literal") << QStringList{"A*01", "", "", ""} << QStringList{}
+                                      << QStringLiteral("查無資料，請重新查詢");
+        row("name_and_vip_joined")
+            << QStringList{"", "晨光書店", "", "8860000000017"} << QStringList{"A0002"} << none;
+        row("name_and_other_vip") << QStringList{"", "晨光書店", "", "8860000000024"}
+                                  << QStringList{} << QStringLiteral("查無資料，請重新查詢");
+        row("vip_trailing_star") << QStringList{"", "", "", "886000000004*"} << QStringList{"K0002"}
+                                 << none;
+        row("contact_both_stars") << QStringList{"", "", "*館*", ""} << QStringList{"A0001"}
                                   << none;
-    QTest::newRow("star_inside_is_literal") << QStringList{"A*01", "", "", ""} << QStringList{}
+        row("percent_typed_matches_itself") << QStringList{"", "%", "", ""} << QStringList{}
                                             << QStringLiteral("查無資料，請重新查詢");
-    QTest::newRow("name_and_vip_joined") << QStringList{"", "晨光書店", "", "8860000000017"} << QStringList{"A0002"}
-                                         << none;
-    QTest::newRow("name_and_other_vip") << QStringList{"", "晨光書店", "", "8860000000024"} << QStringList{}
-                                        << QStringLiteral("查無資料，請重新查詢");
-    QTest::newRow("vip_trailing_star") << QStringList{"", "", "", "886000000004*"} << QStringList{"K0002"} << none;
-    QTest::newRow("contact_both_stars") << QStringList{"", "", "*館*", ""} << QStringList{"A0001"} << none;
-    QTest::newRow("percent_typed_matches_itself") << QStringList{"", "%", "", ""} << QStringList{}
-                                                  << QStringLiteral("查無資料，請重新查詢");
-    QTest::newRow("empty_search") << QStringList{"", "  ", "", ""} << QStringList{}
-                                  << QStringLiteral("請輸入查詢條件");
+        row("empty_search") << QStringList{"", "  ", "", ""} << QStringList{}
+                            << QStringLiteral("請輸入查詢條件");
+    }
 }
 
 void TestBasicSouFrm::search()
 {
+    QFETCH(Backend, backend);
     QFETCH(QStringList, typed);
     QFETCH(QStringList, found);
     QFETCH(QString, message);
-    CustomerWindow w;
+    CustomerWindow w(backend);
     const QStringList edits = {"FCustNoEdit", "FCustNameEdit", "FContactEdit", "FVIPNoEdit"};
     for (int i = 0; i < edits.size(); ++i)
         w.child<QLineEdit>(edits.at(i))->setText(typed.at(i));
@@ -126,7 +140,8 @@ void TestBasicSouFrm::editButtonsFollowThePrivilege_data()
     QTest::addColumn<QChar>("right");
     QTest::addColumn<QList<bool>>("visible"); // insert, edit, post, cancel, delete
     QTest::newRow("0_nothing") << QChar('0') << QList<bool>{false, false, false, false, false};
-    QTest::newRow("8_number_change_edits") << QChar('8') << QList<bool>{false, true, true, true, false};
+    QTest::newRow("8_number_change_edits")
+        << QChar('8') << QList<bool>{false, true, true, true, false};
     QTest::newRow("F_everything") << QChar('F') << QList<bool>{true, true, true, true, true};
     QTest::newRow("1_insert_only") << QChar('1') << QList<bool>{true, false, true, true, false};
     QTest::newRow("4_delete_only") << QChar('4') << QList<bool>{false, false, false, false, true};
@@ -138,7 +153,8 @@ void TestBasicSouFrm::editButtonsFollowThePrivilege()
     QFETCH(QChar, right);
     QFETCH(QList<bool>, visible);
     CustomerWindow w(Backend::Sqlite, "C0", CustomerWindow::priv(1, right));
-    const QStringList buttons = {"InsertBitBtn", "EditBitBtn", "PostBitBtn", "CancelBitBtn", "DelBitBtn"};
+    const QStringList buttons = {"InsertBitBtn", "EditBitBtn", "PostBitBtn", "CancelBitBtn",
+                                 "DelBitBtn"};
     QList<bool> shown;
     for (const QString& b : buttons)
         shown << !w.child<QPushButton>(b)->isHidden();
@@ -168,11 +184,15 @@ void TestBasicSouFrm::saveStampsDateAndRemark()
     QVERIFY(w.customers().fieldByName("Contact").setValue("周經理"));
     w.click("PostBitBtn");
     QCOMPARE(w.customers().state(), TDataSet::State::Browse);
-    QCOMPARE(w.env.scalar("select Contact from Customer where CustNo='A0002'").toString(), QStringLiteral("周經理"));
-    QCOMPARE(SqlDialect::toDateTime(w.env.scalar("select WDate from Customer where CustNo='A0002'")).date(),
+    QCOMPARE(w.env.scalar("select Contact from Customer where CustNo='A0002'").toString(),
+             QStringLiteral("周經理"));
+    QCOMPARE(SqlDialect::toDateTime(w.env.scalar("select WDate from Customer where CustNo='A0002'"))
+                 .date(),
              QDate::currentDate());
-    QCOMPARE(w.env.scalar("select OPRemark from LogRec order by LogNo desc").toString(), QStringLiteral("A0002/晨光書店"));
-    QCOMPARE(w.env.scalar("select OPItem from LogRec order by LogNo desc").toString(), QStringLiteral("客戶檔管理作業"));
+    QCOMPARE(w.env.scalar("select OPRemark from LogRec order by LogNo desc").toString(),
+             QStringLiteral("A0002/晨光書店"));
+    QCOMPARE(w.env.scalar("select OPItem from LogRec order by LogNo desc").toString(),
+             QStringLiteral("客戶檔管理作業"));
 }
 
 void TestBasicSouFrm::movesWaitWhileEditing()
@@ -202,8 +222,10 @@ void TestBasicSouFrm::keyChange_data()
     QTest::addColumn<bool>("yes");
     QTest::addColumn<QString>("storedUnder");
     QTest::addColumn<QString>("remark");
-    QTest::newRow("answered_no_keeps_old_key") << false << "A0002" << "A0002/晨光書店總店";
-    QTest::newRow("answered_yes_moves_the_key") << true << "A0009" << "編號A0002修改為A0009";
+    QTest::newRow("answered_no_keeps_old_key") << false << "A0002"
+                                               << "A0002/晨光書店總店";
+    QTest::newRow("answered_yes_moves_the_key") << true << "A0009"
+                                                << "編號A0002修改為A0009";
 }
 
 void TestBasicSouFrm::keyChange()
@@ -220,12 +242,14 @@ void TestBasicSouFrm::keyChange()
     w.click("PostBitBtn");
     QCOMPARE(w.messages.texts(), QStringList{"編號是否確定修改？"});
     QCOMPARE(w.customers().state(), TDataSet::State::Browse);
-    QCOMPARE(w.env.scalar("select count(*) from Customer where CustNo in ('A0002','A0009')").toInt(), 1);
+    QCOMPARE(
+        w.env.scalar("select count(*) from Customer where CustNo in ('A0002','A0009')").toInt(), 1);
     QCOMPARE(w.env.scalar("select CustName from Customer where CustNo=?", {storedUnder}).toString(),
              QStringLiteral("晨光書店總店"));
     QCOMPARE(w.env.scalar("select OPRemark from LogRec order by LogNo desc").toString(), remark);
     // The customer's subjects stay with it under the number it is stored with.
-    QCOMPARE(w.env.scalar("select count(*) from CustClsNo where CustNo=?", {storedUnder}).toInt(), 2);
+    QCOMPARE(w.env.scalar("select count(*) from CustClsNo where CustNo=?", {storedUnder}).toInt(),
+             2);
 }
 
 void TestBasicSouFrm::titleSortFlagPerGrid()
@@ -256,7 +280,8 @@ void TestBasicSouFrm::historyDatesDefaultToThreeMonths()
     CustomerWindow w;
     const QDate today = QDate::currentDate();
     QCOMPARE(w.child<TEnglishDate>("EnglishDate2")->text(), today.toString("yyyy/MM/dd"));
-    QCOMPARE(w.child<TEnglishDate>("EnglishDate1")->text(), today.addMonths(-3).toString("yyyy/MM/dd"));
+    QCOMPARE(w.child<TEnglishDate>("EnglishDate1")->text(),
+             today.addMonths(-3).toString("yyyy/MM/dd"));
     QVERIFY(!w.child<QPushButton>("DPntBitBtn")->isEnabled());
     // The customer window shows 估價, 訂貨 and 出貨 only.
     QCOMPARE(w.child<QPushButton>("QuBitBtn")->isHidden(), false);
@@ -270,8 +295,10 @@ void TestBasicSouFrm::historyNeedsBothDates_data()
 {
     QTest::addColumn<QString>("dateEdit");
     QTest::addColumn<QString>("warning");
-    QTest::newRow("start_missing") << "EnglishDate1" << "請設定查詢起始日期";
-    QTest::newRow("end_missing") << "EnglishDate2" << "請設定查詢迄止日期";
+    QTest::newRow("start_missing") << "EnglishDate1"
+                                   << "請設定查詢起始日期";
+    QTest::newRow("end_missing") << "EnglishDate2"
+                                 << "請設定查詢迄止日期";
 }
 
 void TestBasicSouFrm::historyNeedsBothDates()
@@ -421,10 +448,14 @@ void TestBasicSouFrm::jumpToDocument_data()
     QTest::addColumn<int>("row");
     QTest::addColumn<QString>("item");
     QTest::addColumn<QString>("dataSet");
-    QTest::newRow("quotation_by_column") << "QuBitBtn" << 0 << "QuoteItem" << "QuoteDS";
-    QTest::newRow("order_by_column") << "OrdBitBtn" << 0 << "OrderItem" << "OrderDS";
-    QTest::newRow("shipment_by_prefix") << "ExpBitBtn" << 0 << "ExportItem" << "ExportDS";
-    QTest::newRow("sales_return_by_prefix") << "ExpBitBtn" << 1 << "ExpRetItem" << "ExpRetDS";
+    QTest::newRow("quotation_by_column") << "QuBitBtn" << 0 << "QuoteItem"
+                                         << "QuoteDS";
+    QTest::newRow("order_by_column") << "OrdBitBtn" << 0 << "OrderItem"
+                                     << "OrderDS";
+    QTest::newRow("shipment_by_prefix") << "ExpBitBtn" << 0 << "ExportItem"
+                                        << "ExportDS";
+    QTest::newRow("sales_return_by_prefix") << "ExpBitBtn" << 1 << "ExpRetItem"
+                                            << "ExpRetDS";
 }
 
 void TestBasicSouFrm::jumpToDocument()

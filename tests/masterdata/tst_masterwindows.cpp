@@ -4,12 +4,12 @@
 #include <QMdiSubWindow>
 #include <QtTest>
 
+#include "../support/DemoEnv.h"
+#include "../support/MessageRecorder.h"
 #include "app/TMainFrm.h"
 #include "master/TCustomerFrm.h"
 #include "master/TSouGrid.h"
 #include "widgets/TEnglishDate.h"
-#include "../support/DemoEnv.h"
-#include "../support/MessageRecorder.h"
 
 class TestMasterWindows : public QObject
 {
@@ -25,7 +25,8 @@ void TestMasterWindows::openedFromTheMenu()
     DemoEnv env(Backend::Sqlite, "C0", "1" + QString("0") + "FFFF7777771727");
     TWindowRegistry registry = TWindowRegistry::programWindows();
     // Another working window to switch to.
-    registry.add("VendorItem", [](const TWindowContext&, QWidget*) -> QWidget* { return new QWidget; });
+    registry.add("VendorItem",
+                 [](const TWindowContext&, QWidget*) -> QWidget* { return new QWidget; });
     TMainFrm frm(*env.dm, registry);
     frm.ApplyLogin();
     frm.show();
