@@ -51,11 +51,16 @@ QLineEdit* passwordEdit(const QString& name, QWidget* parent)
 QString boxName(Box box)
 {
     switch (box) {
-    case Box::None: return QStringLiteral("None");
-    case Box::Insert: return QStringLiteral("Insert");
-    case Box::Update: return QStringLiteral("Update");
-    case Box::ChangeNumber: return QStringLiteral("ChangeNo");
-    case Box::Delete: return QStringLiteral("Delete");
+    case Box::None:
+        return QStringLiteral("None");
+    case Box::Insert:
+        return QStringLiteral("Insert");
+    case Box::Update:
+        return QStringLiteral("Update");
+    case Box::ChangeNumber:
+        return QStringLiteral("ChangeNo");
+    case Box::Delete:
+        return QStringLiteral("Delete");
     }
     return {};
 }
@@ -63,11 +68,16 @@ QString boxName(Box box)
 QString boxText(Box box)
 {
     switch (box) {
-    case Box::None: return QStringLiteral("無");
-    case Box::Insert: return QStringLiteral("新增");
-    case Box::Update: return QStringLiteral("更新");
-    case Box::ChangeNumber: return QStringLiteral("更新編號");
-    case Box::Delete: return QStringLiteral("刪除");
+    case Box::None:
+        return QStringLiteral("無");
+    case Box::Insert:
+        return QStringLiteral("新增");
+    case Box::Update:
+        return QStringLiteral("更新");
+    case Box::ChangeNumber:
+        return QStringLiteral("更新編號");
+    case Box::Delete:
+        return QStringLiteral("刪除");
     }
     return {};
 }
@@ -199,7 +209,8 @@ void TAccMrgFrm::buildAccountPage()
     m_stockBox->setObjectName(QStringLiteral("StockGroup"));
     m_stock = new QButtonGroup(this);
     auto* stockLayout = new QHBoxLayout(m_stockBox);
-    const QStringList stockTexts = {QStringLiteral("不可查詢"), QStringLiteral("有無庫存"), QStringLiteral("詳細數字")};
+    const QStringList stockTexts = {QStringLiteral("不可查詢"), QStringLiteral("有無庫存"),
+                                    QStringLiteral("詳細數字")};
     for (int i = 0; i < stockTexts.size(); ++i) {
         auto* r = new QRadioButton(stockTexts.at(i), m_stockBox);
         r->setObjectName(QStringLiteral("Stock%1").arg(i));
@@ -388,7 +399,8 @@ void TAccMrgFrm::BoxToggled(int position, Box box, bool checked)
         updateControls();
         return;
     }
-    if (checked && AccountRules::isRefused(m_area->text().trimmed(), m_manager->isChecked(), position, box)) {
+    if (checked &&
+        AccountRules::isRefused(m_area->text().trimmed(), m_manager->isChecked(), position, box)) {
         m_loading = true;
         controls.checks.value(box)->setChecked(false);
         m_loading = false;
@@ -400,8 +412,8 @@ void TAccMrgFrm::BranchQueryToggled(bool checked)
 {
     if (m_loading || !checked)
         return;
-    if (AccountRules::isRefused(m_area->text().trimmed(), m_manager->isChecked(), Privileges::BranchQuery,
-                                Box::Insert)) {
+    if (AccountRules::isRefused(m_area->text().trimmed(), m_manager->isChecked(),
+                                Privileges::BranchQuery, Box::Insert)) {
         m_loading = true;
         m_branchQuery->setChecked(false);
         m_loading = false;
@@ -460,12 +472,20 @@ void TAccMrgFrm::SaveBtnClick()
             return;
         }
     }
-    const auto focus = AccountRules::SaveAccount(m_dm, m_password->text(), m_confirm->text(), formFromControls());
+    const auto focus =
+        AccountRules::SaveAccount(m_dm, m_password->text(), m_confirm->text(), formFromControls());
     switch (focus) {
-    case AccountRules::SaveField::Code: m_code->setFocus(); break;
-    case AccountRules::SaveField::Confirm: m_confirm->setFocus(); break;
-    case AccountRules::SaveField::Name: m_name->setFocus(); break;
-    case AccountRules::SaveField::None: break;
+    case AccountRules::SaveField::Code:
+        m_code->setFocus();
+        break;
+    case AccountRules::SaveField::Confirm:
+        m_confirm->setFocus();
+        break;
+    case AccountRules::SaveField::Name:
+        m_name->setFocus();
+        break;
+    case AccountRules::SaveField::None:
+        break;
     }
 }
 

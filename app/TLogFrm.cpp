@@ -66,11 +66,13 @@ TLogFrm::TLogFrm(TMainDM& dm, QWidget* parent)
 
     TDataSet& records = m_log->LogDS();
     m_model = new TDataSetModel(&records, this);
-    m_model->setColumns({QStringLiteral("OPDTime"), QStringLiteral("OPUserC"), QStringLiteral("OPUserN"),
-                         QStringLiteral("OPItem"), QStringLiteral("OPKind"), QStringLiteral("OPRemark"),
+    m_model->setColumns({QStringLiteral("OPDTime"), QStringLiteral("OPUserC"),
+                         QStringLiteral("OPUserN"), QStringLiteral("OPItem"),
+                         QStringLiteral("OPKind"), QStringLiteral("OPRemark"),
                          QStringLiteral("SArea")},
-                        {QStringLiteral("時間"), QStringLiteral("代號"), QStringLiteral("姓名"), QStringLiteral("項目"),
-                         QStringLiteral("動作"), QStringLiteral("內容"), QStringLiteral("公司編號")});
+                        {QStringLiteral("時間"), QStringLiteral("代號"), QStringLiteral("姓名"),
+                         QStringLiteral("項目"), QStringLiteral("動作"), QStringLiteral("內容"),
+                         QStringLiteral("公司編號")});
     m_grid = new QTableView(this);
     m_grid->setObjectName(QStringLiteral("LogGrid"));
     m_grid->setModel(m_model);
@@ -132,7 +134,8 @@ TLogFrm::~TLogFrm() = default;
 void TLogFrm::FormCreate()
 {
     const QScreen* screen = QGuiApplication::primaryScreen();
-    const double factor = screen ? qMax(1.0, double(screen->geometry().width()) / DesignWidth) : 1.0;
+    const double factor =
+        screen ? qMax(1.0, double(screen->geometry().width()) / DesignWidth) : 1.0;
     resize(int(640 * factor), int(420 * factor));
 
     m_deleteAll->setEnabled(false);

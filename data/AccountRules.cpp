@@ -31,11 +31,16 @@ const QList<Group>& groups()
 bool GroupBoxes::checked(Box box) const
 {
     switch (box) {
-    case Box::None: return none;
-    case Box::Insert: return insert;
-    case Box::Update: return update;
-    case Box::ChangeNumber: return changeNumber;
-    case Box::Delete: return remove;
+    case Box::None:
+        return none;
+    case Box::Insert:
+        return insert;
+    case Box::Update:
+        return update;
+    case Box::ChangeNumber:
+        return changeNumber;
+    case Box::Delete:
+        return remove;
     }
     return false;
 }
@@ -43,11 +48,21 @@ bool GroupBoxes::checked(Box box) const
 void GroupBoxes::setChecked(Box box, bool on)
 {
     switch (box) {
-    case Box::None: none = on; break;
-    case Box::Insert: insert = on; break;
-    case Box::Update: update = on; break;
-    case Box::ChangeNumber: changeNumber = on; break;
-    case Box::Delete: remove = on; break;
+    case Box::None:
+        none = on;
+        break;
+    case Box::Insert:
+        insert = on;
+        break;
+    case Box::Update:
+        update = on;
+        break;
+    case Box::ChangeNumber:
+        changeNumber = on;
+        break;
+    case Box::Delete:
+        remove = on;
+        break;
     }
 }
 
@@ -114,14 +129,19 @@ bool refusedForBranchStaff(int position, Box box)
     if (box == Box::None)
         return false;
     switch (position) {
-    case 1: return box != Box::Insert;
-    case 2: return box != Box::Update;
+    case 1:
+        return box != Box::Insert;
+    case 2:
+        return box != Box::Update;
     case 3:
     case 4:
     case 5:
-    case Privileges::BranchQuery: return true;
-    case Privileges::ExchangeRates: return box != Box::ChangeNumber;
-    default: return false;
+    case Privileges::BranchQuery:
+        return true;
+    case Privileges::ExchangeRates:
+        return box != Box::ChangeNumber;
+    default:
+        return false;
     }
 }
 
@@ -181,8 +201,8 @@ PasswordOutcome ChangePassword(TMainDM& dm, QString& password, QString& confirm)
     return PasswordOutcome::Changed;
 }
 
-SaveField SaveAccount(TMainDM& dm, const QString& password, const QString& confirm, const PrivForm& form,
-                      bool* saved)
+SaveField SaveAccount(TMainDM& dm, const QString& password, const QString& confirm,
+                      const PrivForm& form, bool* saved)
 {
     if (saved)
         *saved = false;

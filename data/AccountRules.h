@@ -95,7 +95,7 @@ enum class SaveField { None, Code, Confirm, Name };
  * texts empty keeps the stored password. Returns where the refused save puts the focus, or None
  * after the dataset's own save ran (`saved` tells whether it succeeded).
  */
-SaveField SaveAccount(TMainDM& dm, const QString& password, const QString& confirm, const PrivForm& form,
-                      bool* saved = nullptr);
+SaveField SaveAccount(TMainDM& dm, const QString& password, const QString& confirm,
+                      const PrivForm& form, bool* saved = nullptr);
 
 } // namespace AccountRules

@@ -39,8 +39,8 @@ ChangeLog::~ChangeLog() = default;
 
 bool ChangeLog::companyChoiceAllowed() const
 {
-    return m_dm.LoginArea() == Privileges::HeadOffice
-           && m_dm.PrivAt(Privileges::BranchQuery) == QLatin1Char('1');
+    return m_dm.LoginArea() == Privileges::HeadOffice &&
+           m_dm.PrivAt(Privileges::BranchQuery) == QLatin1Char('1');
 }
 
 TDataSet* ChangeLog::OpenCompanies()
@@ -82,7 +82,8 @@ ChangeLog::Outcome ChangeLog::Search(const Criteria& criteria)
         branch = m_dm.LoginArea();
     else
         branch = criteria.company;
-    const QString prefix = branch.isEmpty() ? SelectLog : SelectLog + QStringLiteral("(SArea=:branch) and ");
+    const QString prefix =
+        branch.isEmpty() ? SelectLog : SelectLog + QStringLiteral("(SArea=:branch) and ");
     c.applyTo(*m_log, prefix + QStringLiteral("("), QStringLiteral(")") + NewestFirst);
     if (!branch.isEmpty())
         m_log->setParam(QStringLiteral("branch"), branch);
@@ -127,7 +128,8 @@ bool ChangeLog::DeleteAll()
         QStringList marks;
         marks.fill(QStringLiteral("?"), chunk.size());
         QSqlQuery q(m_dm.MainADOCon.database());
-        ok = q.prepare(QStringLiteral("Delete from LogRec where LogNo in (%1)").arg(marks.join(QLatin1Char(','))));
+        ok = q.prepare(QStringLiteral("Delete from LogRec where LogNo in (%1)")
+                           .arg(marks.join(QLatin1Char(','))));
         for (int i = 0; ok && i < chunk.size(); ++i)
             q.bindValue(i, chunk.at(i));
         ok = ok && q.exec();

@@ -3,8 +3,8 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QProgressBar>
-#include <QShowEvent>
 #include <QPushButton>
+#include <QShowEvent>
 #include <QStatusBar>
 #include <QTableView>
 #include <QVBoxLayout>
@@ -40,8 +40,8 @@ TRateFrm::TRateFrm(TMainDM& dm, QWidget* parent) : QDialog(parent), m_dm(dm)
     m_grid->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_grid->setSelectionMode(QAbstractItemView::SingleSelection);
     m_grid->horizontalHeader()->setStretchLastSection(true);
-    m_grid->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::AnyKeyPressed
-                            | QAbstractItemView::EditKeyPressed);
+    m_grid->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::AnyKeyPressed |
+                            QAbstractItemView::EditKeyPressed);
 
     m_first = button(QStringLiteral("|<"), "FirstBtn", this);
     m_prior = button(QStringLiteral("<"), "PriorBtn", this);
@@ -104,7 +104,8 @@ TRateFrm::~TRateFrm() = default;
 bool TRateFrm::hasRight() const
 {
     const QChar c = m_dm.PrivAt(Privileges::ExchangeRates);
-    return Privileges::canInsert(c) || Privileges::canUpdateDocument(c) || Privileges::canDeleteDocument(c);
+    return Privileges::canInsert(c) || Privileges::canUpdateDocument(c) ||
+           Privileges::canDeleteDocument(c);
 }
 
 void TRateFrm::FormCreate()

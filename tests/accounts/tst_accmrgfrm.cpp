@@ -8,13 +8,13 @@
 #include <QTableView>
 #include <QtTest>
 
+#include "../support/DemoEnv.h"
+#include "../support/MessageRecorder.h"
 #include "app/TAccMrgFrm.h"
 #include "data/PasswordHash.h"
 #include "data/TLogin.h"
 #include "data/TMainDM.h"
 #include "widgets/TDBEditNew.h"
-#include "../support/DemoEnv.h"
-#include "../support/MessageRecorder.h"
 
 namespace {
 
@@ -30,7 +30,7 @@ struct AccWindow
         pages = w.findChild<QTabWidget*>(QStringLiteral("Pages"));
         grid = w.findChild<QTableView*>(QStringLiteral("UserGrid"));
     }
-    template<typename T = QWidget> T* child(const QString& name) const
+    template <typename T = QWidget> T* child(const QString& name) const
     {
         T* c = w.findChild<T*>(name);
         if (!c)
@@ -76,18 +76,21 @@ struct AccWindow
 
 QString privOf(DemoEnv& env, const QString& code)
 {
-    return env.scalar(QStringLiteral("SELECT UsPriv FROM UserPass WHERE UsCode=?"), {code}).toString();
+    return env.scalar(QStringLiteral("SELECT UsPriv FROM UserPass WHERE UsCode=?"), {code})
+        .toString();
 }
 
 QString hashOf(DemoEnv& env, const QString& code)
 {
-    return env.scalar(QStringLiteral("SELECT UsHash FROM UserPass WHERE UsCode=?"), {code}).toString();
+    return env.scalar(QStringLiteral("SELECT UsHash FROM UserPass WHERE UsCode=?"), {code})
+        .toString();
 }
 
 /// Logs in on a module of its own, as the login window does.
 TLogin::Outcome loginAs(DemoEnv& env, const QString& code, const QString& password)
 {
-    auto other = env.login(QStringLiteral("second-login"), QStringLiteral("C0"), DemoEnv::AdminPriv);
+    auto other =
+        env.login(QStringLiteral("second-login"), QStringLiteral("C0"), DemoEnv::AdminPriv);
     TLogin login(*other);
     if (!login.LoadAccounts())
         return TLogin::Outcome::NoAccountList;
@@ -137,7 +140,8 @@ void TestAccMrgFrm::ordinaryUserSeesOnlyThePasswordPage()
 
     DemoEnv managerEnv(Backend::Sqlite, "C0", DemoEnv::AdminPriv);
     AccWindow manager(*managerEnv.dm);
-    QVERIFY(manager.pages->isTabVisible(manager.pages->indexOf(manager.child(QStringLiteral("AccountPage")))));
+    QVERIFY(manager.pages->isTabVisible(
+        manager.pages->indexOf(manager.child(QStringLiteral("AccountPage")))));
     manager.type(QStringLiteral("NewPassEdit"), "abc");
     manager.click(QStringLiteral("PassCancelBtn"));
     QVERIFY(manager.w.isVisible());
@@ -152,7 +156,8 @@ void TestAccMrgFrm::branchManagerKeepsOwnBranch()
     win.showAccounts();
     QCOMPARE(win.grid->model()->rowCount(), 2);
     for (int r = 0; r < env.dm->UserDS.recordCount(); ++r)
-        QCOMPARE(env.dm->UserDS.value(r, QStringLiteral("SArea")).toString().trimmed(), QStringLiteral("C1"));
+        QCOMPARE(env.dm->UserDS.value(r, QStringLiteral("SArea")).toString().trimmed(),
+                 QStringLiteral("C1"));
     QVERIFY(win.child<TDBEditNew>(QStringLiteral("SAreaEdit"))->isReadOnly());
     QVERIFY(!win.child(QStringLiteral("PrivGroup4"))->isVisible());
     QVERIFY(!win.child(QStringLiteral("PrivGroup15"))->isVisible());
@@ -174,7 +179,8 @@ void TestAccMrgFrm::branchAccountStrings_data()
     // the documents; no shipping agents and no branch query whatever was clicked.
     QTest::newRow("branch_manager_new_account") << "C1" << BranchManager << "" << 14;
     // Shipping agents start at "無" in a new account, so their boxes cannot be clicked at all.
-    QTest::newRow("head_office_account_typed_for_a_branch") << "C0" << DemoEnv::AdminPriv << "c2" << 18;
+    QTest::newRow("head_office_account_typed_for_a_branch")
+        << "C0" << DemoEnv::AdminPriv << "c2" << 18;
 }
 
 void TestAccMrgFrm::branchAccountStrings()
@@ -196,7 +202,8 @@ void TestAccMrgFrm::branchAccountStrings()
         win.type(QStringLiteral("SAreaEdit"), typedArea);
     for (int position : {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 13, 15}) {
         for (const char* b : Boxes) {
-            QCheckBox* check = win.w.findChild<QCheckBox*>(QStringLiteral("Priv%1_%2").arg(position).arg(QLatin1String(b)));
+            QCheckBox* check = win.w.findChild<QCheckBox*>(
+                QStringLiteral("Priv%1_%2").arg(position).arg(QLatin1String(b)));
             if (check && check->isVisible() && !check->isChecked())
                 win.click(check->objectName());
         }
@@ -221,7 +228,8 @@ void TestAccMrgFrm::branchAccountStrings()
              QStringLiteral("帳號管理作業/新增/NEW1/Lee"));
     // Stored as a hash only, and good for the next login.
     QVERIFY(PasswordHash::verify("pw1", hashOf(env, "NEW1")));
-    QCOMPARE(env.scalar("SELECT COALESCE(UsPass,'') FROM UserPass WHERE UsCode='NEW1'").toString(), QString());
+    QCOMPARE(env.scalar("SELECT COALESCE(UsPass,'') FROM UserPass WHERE UsCode='NEW1'").toString(),
+             QString());
     QCOMPARE(loginAs(env, "new1", "pw1"), TLogin::Outcome::Success);
 }
 
@@ -229,8 +237,10 @@ void TestAccMrgFrm::headOfficeBoxes_data()
 {
     QTest::addColumn<QStringList>("checked");
     QTest::addColumn<QChar>("expected");
-    QTest::newRow("customers_insert_update_delete_is_7") << QStringList{"Insert", "Update", "Delete"} << QChar(u'7');
-    QTest::newRow("customers_all_four_is_F") << QStringList{"Insert", "Update", "Delete", "ChangeNo"} << QChar(u'F');
+    QTest::newRow("customers_insert_update_delete_is_7")
+        << QStringList{"Insert", "Update", "Delete"} << QChar(u'7');
+    QTest::newRow("customers_all_four_is_F")
+        << QStringList{"Insert", "Update", "Delete", "ChangeNo"} << QChar(u'F');
     QTest::newRow("customers_number_only_is_8") << QStringList{"ChangeNo"} << QChar(u'8');
     QTest::newRow("customers_none_is_N") << QStringList{"None"} << QChar(u'N');
 }
@@ -257,7 +267,8 @@ void TestAccMrgFrm::headOfficeBoxes()
     QString expectedPriv = Clerk;
     expectedPriv[1] = expected;
     QCOMPARE(privOf(env, "CLERK"), expectedPriv);
-    QCOMPARE(env.scalar("SELECT OPKind || '/' || OPRemark FROM LogRec").toString(), QStringLiteral("更新/CLERK/林小姐"));
+    QCOMPARE(env.scalar("SELECT OPKind || '/' || OPRemark FROM LogRec").toString(),
+             QStringLiteral("更新/CLERK/林小姐"));
 }
 
 void TestAccMrgFrm::changeToManager_data()
@@ -265,9 +276,15 @@ void TestAccMrgFrm::changeToManager_data()
     QTest::addColumn<QString>("account");
     QTest::addColumn<QString>("stock");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("head_office") << "CLERK" << "" << "1FFFFF7777771727";
-    QTest::newRow("branch_with_quantities") << "TCCLERK" << "Stock2" << "1330N07777770720";
-    QTest::newRow("branch_in_stock_or_not") << "TCCLERK" << "Stock1" << "1320N07777770710";
+    QTest::newRow("head_office") << "CLERK"
+                                 << ""
+                                 << "1FFFFF7777771727";
+    QTest::newRow("branch_with_quantities") << "TCCLERK"
+                                            << "Stock2"
+                                            << "1330N07777770720";
+    QTest::newRow("branch_in_stock_or_not") << "TCCLERK"
+                                            << "Stock1"
+                                            << "1320N07777770710";
 }
 
 void TestAccMrgFrm::changeToManager()
@@ -295,7 +312,8 @@ void TestAccMrgFrm::changeToManager()
 void TestAccMrgFrm::noneBoxShowsAndRules()
 {
     DemoEnv env(Backend::Sqlite, "C0", DemoEnv::AdminPriv);
-    env.exec("INSERT INTO UserPass (UsCode, UsName, UsPass, SArea, UsPriv) VALUES ('NOBOOK','Wu','','C0','03N3007777730720')");
+    env.exec("INSERT INTO UserPass (UsCode, UsName, UsPass, SArea, UsPriv) VALUES "
+             "('NOBOOK','Wu','','C0','03N3007777730720')");
     MessageRecorder rec;
     AccWindow win(*env.dm);
     win.showAccounts();
@@ -325,10 +343,26 @@ void TestAccMrgFrm::saveRefusals_data()
     QTest::addColumn<QString>("password");
     QTest::addColumn<QString>("confirm");
     QTest::addColumn<QString>("message");
-    QTest::newRow("blank_code") << "   " << "Lee" << "" << "" << "請輸入使用者代號";
-    QTest::newRow("passwords_differ") << "NEW2" << "Lee" << "abc" << "abd" << "新密碼與確認密碼不同，請重新輸入";
-    QTest::newRow("blank_name") << "NEW2" << "  " << "" << "" << "請輸入使用者姓名";
-    QTest::newRow("code_taken_in_other_letter_case") << "clerk" << "Lee" << "" << "" << "號碼重覆，請重新輸入";
+    QTest::newRow("blank_code") << "   "
+                                << "Lee"
+                                << ""
+                                << ""
+                                << "請輸入使用者代號";
+    QTest::newRow("passwords_differ") << "NEW2"
+                                      << "Lee"
+                                      << "abc"
+                                      << "abd"
+                                      << "新密碼與確認密碼不同，請重新輸入";
+    QTest::newRow("blank_name") << "NEW2"
+                                << "  "
+                                << ""
+                                << ""
+                                << "請輸入使用者姓名";
+    QTest::newRow("code_taken_in_other_letter_case") << "clerk"
+                                                     << "Lee"
+                                                     << ""
+                                                     << ""
+                                                     << "號碼重覆，請重新輸入";
 }
 
 void TestAccMrgFrm::saveRefusals()
@@ -372,7 +406,9 @@ void TestAccMrgFrm::ownPasswordChange()
     QVERIFY(!env.dm->MainADOCon.inTransaction());
 
     // A legacy account with its password in plain text.
-    env.exec("INSERT INTO UserPass (UsCode, UsName, UsPass, SArea, UsPriv) VALUES ('TESTER','Tester','old','C0',?)", {Clerk});
+    env.exec("INSERT INTO UserPass (UsCode, UsName, UsPass, SArea, UsPriv) VALUES "
+             "('TESTER','Tester','old','C0',?)",
+             {Clerk});
     rec.clear();
     win.type(QStringLiteral("NewPassEdit"), " new1 ");
     win.type(QStringLiteral("ConfirmPassEdit"), "new2");
@@ -388,8 +424,12 @@ void TestAccMrgFrm::ownPasswordChange()
     QVERIFY(win.child<QLineEdit>(QStringLiteral("NewPassEdit"))->text().isEmpty());
     QVERIFY(win.child<QLineEdit>(QStringLiteral("ConfirmPassEdit"))->text().isEmpty());
     QVERIFY(PasswordHash::verify("new1", hashOf(env, "TESTER")));
-    QCOMPARE(env.scalar("SELECT COALESCE(UsPass,'') FROM UserPass WHERE UsCode='TESTER'").toString(), QString());
-    QCOMPARE(env.scalar("SELECT OPItem || '/' || COALESCE(OPKind,'') || '/' || COALESCE(OPRemark,'') FROM LogRec").toString(),
+    QCOMPARE(
+        env.scalar("SELECT COALESCE(UsPass,'') FROM UserPass WHERE UsCode='TESTER'").toString(),
+        QString());
+    QCOMPARE(env.scalar("SELECT OPItem || '/' || COALESCE(OPKind,'') || '/' || "
+                        "COALESCE(OPRemark,'') FROM LogRec")
+                 .toString(),
              QStringLiteral("修改密碼//"));
     QCOMPARE(env.dm->LogItem, QStringLiteral("修改密碼"));
     QCOMPARE(loginAs(env, "TESTER", "new1"), TLogin::Outcome::Success);
@@ -404,7 +444,9 @@ void TestAccMrgFrm::ownPasswordChange()
 void TestAccMrgFrm::passwordsOnEdit()
 {
     DemoEnv env(Backend::Sqlite, "C0", DemoEnv::AdminPriv);
-    env.exec("INSERT INTO UserPass (UsCode, UsName, UsPass, SArea, UsPriv) VALUES ('OLDHAND','Wu','old','C0',?)", {Clerk});
+    env.exec("INSERT INTO UserPass (UsCode, UsName, UsPass, SArea, UsPriv) VALUES "
+             "('OLDHAND','Wu','old','C0',?)",
+             {Clerk});
     MessageRecorder rec;
     AccWindow win(*env.dm);
     win.showAccounts();
@@ -421,7 +463,8 @@ void TestAccMrgFrm::passwordsOnEdit()
         QVERIFY(rec.texts().isEmpty());
     }
     QCOMPARE(hashOf(env, "CLERK"), clerkHash);
-    QCOMPARE(env.scalar("SELECT UsPass FROM UserPass WHERE UsCode='OLDHAND'").toString(), QStringLiteral("old"));
+    QCOMPARE(env.scalar("SELECT UsPass FROM UserPass WHERE UsCode='OLDHAND'").toString(),
+             QStringLiteral("old"));
     QCOMPARE(loginAs(env, "OLDHAND", "old"), TLogin::Outcome::Success);
     QCOMPARE(loginAs(env, "CLERK", "clerk"), TLogin::Outcome::Success);
 

@@ -42,25 +42,33 @@ void TestAccountRules::stringFromBoxes_data()
     const QString clerk = QStringLiteral("0333007777730720");
     QTest::newRow("unchanged_string_round_trips") << PrivForm::fromString(clerk) << "C0" << clerk;
     QTest::newRow("head_office_customers_insert_update_delete_is_7")
-        << with(clerk, 1, {Box::Insert, Box::Update, Box::Delete}) << "C0" << "0733007777730720";
+        << with(clerk, 1, {Box::Insert, Box::Update, Box::Delete}) << "C0"
+        << "0733007777730720";
     QTest::newRow("head_office_customers_all_four_is_F")
         << with(clerk, 1, {Box::Insert, Box::Update, Box::Delete, Box::ChangeNumber}) << "C0"
         << "0F33007777730720";
-    QTest::newRow("none_box_is_N_whatever_else") << with(clerk, 2, {Box::None}) << "C0" << "03N3007777730720";
+    QTest::newRow("none_box_is_N_whatever_else") << with(clerk, 2, {Box::None}) << "C0"
+                                                 << "03N3007777730720";
 
     PrivForm everything = PrivForm::fromString(QStringLiteral("0FFFFF7777771727"));
-    QTest::newRow("branch_forces_no_agents_and_no_branch_query") << everything << "C1" << "0FFFNF7777770727";
-    QTest::newRow("head_office_keeps_them") << everything << "C0" << "0FFFFF7777771727";
+    QTest::newRow("branch_forces_no_agents_and_no_branch_query") << everything << "C1"
+                                                                 << "0FFFNF7777770727";
+    QTest::newRow("head_office_keeps_them") << everything << "C0"
+                                            << "0FFFFF7777771727";
 
     PrivForm manager = PrivForm::fromString(clerk);
     manager.manager = true;
-    QTest::newRow("manager_head_office") << manager << "C0" << "1FFFFF7777771727";
+    QTest::newRow("manager_head_office") << manager << "C0"
+                                         << "1FFFFF7777771727";
     manager.stock = StockQuantities;
-    QTest::newRow("branch_manager_quantities") << manager << "C1" << "1330N07777770720";
+    QTest::newRow("branch_manager_quantities") << manager << "C1"
+                                               << "1330N07777770720";
     manager.stock = StockInOrNot;
-    QTest::newRow("branch_manager_in_stock_or_not") << manager << "C1" << "1320N07777770710";
+    QTest::newRow("branch_manager_in_stock_or_not") << manager << "C1"
+                                                    << "1320N07777770710";
     manager.stock = StockNone;
-    QTest::newRow("branch_manager_no_stock_item") << manager << "C2" << "1320N07777770710";
+    QTest::newRow("branch_manager_no_stock_item") << manager << "C2"
+                                                  << "1320N07777770710";
 }
 
 void TestAccountRules::stringFromBoxes()
@@ -92,8 +100,11 @@ void TestAccountRules::boxesFromCharacter()
     QFETCH(QString, checked);
     const GroupBoxes b = GroupBoxes::fromChar(c);
     QString got;
-    for (auto [box, letter] : {std::pair{Box::None, u'N'}, {Box::Insert, u'I'}, {Box::Update, u'U'},
-                               {Box::ChangeNumber, u'C'}, {Box::Delete, u'D'}}) {
+    for (auto [box, letter] : {std::pair{Box::None, u'N'},
+                               {Box::Insert, u'I'},
+                               {Box::Update, u'U'},
+                               {Box::ChangeNumber, u'C'},
+                               {Box::Delete, u'D'}}) {
         if (b.checked(box))
             got += QChar(letter);
     }

@@ -1,17 +1,17 @@
 #include <QApplication>
 #include <QComboBox>
-#include <QTimer>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
+#include <QTimer>
 #include <QtTest>
 
+#include "../support/DemoEnv.h"
+#include "../support/MessageRecorder.h"
 #include "app/TLogFrm.h"
 #include "app/TMainFrm.h"
 #include "data/SqlDialect.h"
 #include "data/TMainDM.h"
-#include "../support/DemoEnv.h"
-#include "../support/MessageRecorder.h"
 
 namespace {
 
@@ -36,9 +36,11 @@ public:
 
     void add(const char* area, const char* code, const char* name, const char* time)
     {
-        const QDateTime at = QDateTime::fromString(QLatin1String(time), QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-        exec(QStringLiteral("INSERT INTO LogRec (OPDTime, OPUserC, OPUserN, OPItem, OPKind, OPRemark, SArea) "
-                            "VALUES (?,?,?,?,?,?,?)"),
+        const QDateTime at =
+            QDateTime::fromString(QLatin1String(time), QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+        exec(QStringLiteral(
+                 "INSERT INTO LogRec (OPDTime, OPUserC, OPUserN, OPItem, OPKind, OPRemark, SArea) "
+                 "VALUES (?,?,?,?,?,?,?)"),
              {SqlDialect::dateTimeValue(db->settings().backend, at), QString::fromUtf8(code),
               QString::fromUtf8(name), QStringLiteral("客戶檔管理作業"), QStringLiteral("更新"),
               QStringLiteral("K001/書店"), QString::fromUtf8(area)});
@@ -65,7 +67,10 @@ struct LogWindow
         QVERIFY(b);
         QTest::mouseClick(b, Qt::LeftButton);
     }
-    void chooseCompany(const QString& branch) const { company->setCurrentIndex(company->findData(branch)); }
+    void chooseCompany(const QString& branch) const
+    {
+        company->setCurrentIndex(company->findData(branch));
+    }
     int rows() const { return grid->model()->rowCount(); }
     /// The column of the grid with that title, for every row.
     QStringList column(const QString& title) const
@@ -126,33 +131,67 @@ void TestLogFrm::search_data()
     const QString admin = DemoEnv::AdminPriv;
     for (const auto& [b, backend] : backends) {
         const auto row = [b = b](const char* rowName) -> QTestData& {
-            return QTest::newRow(qPrintable(QStringLiteral("%1/%2").arg(QLatin1String(b), QLatin1String(rowName))));
+            return QTest::newRow(
+                qPrintable(QStringLiteral("%1/%2").arg(QLatin1String(b), QLatin1String(rowName))));
         };
         row("one_date_is_that_day_only_in_every_branch")
-            << backend << "C0" << admin << "" << "" << "2004/03/01" << "" << ""
-            << QStringList{"CLERK", "KHADMIN", "ADMIN", "TCADMIN"};
-        row("only_the_to_date_is_that_day_too")
-            << backend << "C0" << admin << "" << "" << "" << "2004/03/02" << "" << QStringList{"ADMIN"};
-        row("both_dates_include_both_days")
-            << backend << "C0" << admin << "CLERK" << "" << "2004/02/29" << "2004/03/01" << ""
-            << QStringList{"CLERK", "CLERK"};
-        row("branch_manager_star_sees_own_branch_only")
-            << backend << "C1" << BranchManager << "*" << "" << "" << "" << "" << QStringList{"TCCLERK", "TCADMIN"};
+            << backend << "C0" << admin << ""
+            << ""
+            << "2004/03/01"
+            << ""
+            << "" << QStringList{"CLERK", "KHADMIN", "ADMIN", "TCADMIN"};
+        row("only_the_to_date_is_that_day_too") << backend << "C0" << admin << ""
+                                                << ""
+                                                << ""
+                                                << "2004/03/02"
+                                                << "" << QStringList{"ADMIN"};
+        row("both_dates_include_both_days") << backend << "C0" << admin << "CLERK"
+                                            << ""
+                                            << "2004/02/29"
+                                            << "2004/03/01"
+                                            << "" << QStringList{"CLERK", "CLERK"};
+        row("branch_manager_star_sees_own_branch_only") << backend << "C1" << BranchManager << "*"
+                                                        << ""
+                                                        << ""
+                                                        << ""
+                                                        << "" << QStringList{"TCCLERK", "TCADMIN"};
         row("branch_manager_cannot_reach_other_branches")
-            << backend << "C1" << BranchManager << "ADMIN" << "" << "" << "" << "" << QStringList{};
+            << backend << "C1" << BranchManager << "ADMIN"
+            << ""
+            << ""
+            << ""
+            << "" << QStringList{};
         row("head_office_without_right_sees_head_office_only")
-            << backend << "C0" << HeadOfficeNoBranchRight << "*" << "" << "2004/03/01" << "" << ""
-            << QStringList{"CLERK", "ADMIN"};
-        row("head_office_chosen_company")
-            << backend << "C0" << admin << "*" << "" << "" << "" << "C2" << QStringList{"KHADMIN"};
-        row("code_ignores_letter_case") << backend << "C0" << admin << "clerk" << "" << "" << "" << ""
-                                        << QStringList{"CLERK", "CLERK"};
-        row("trailing_star_is_a_prefix") << backend << "C0" << admin << "TC*" << "" << "" << "" << ""
-                                         << QStringList{"TCCLERK", "TCADMIN"};
-        row("name_whole_text") << backend << "C0" << admin << "" << "王經理" << "" << "" << ""
-                               << QStringList{"TCADMIN"};
-        row("typed_quote_is_only_text") << backend << "C0" << admin << "' or 1=1 --" << "" << "" << "" << ""
-                                        << QStringList{};
+            << backend << "C0" << HeadOfficeNoBranchRight << "*"
+            << ""
+            << "2004/03/01"
+            << ""
+            << "" << QStringList{"CLERK", "ADMIN"};
+        row("head_office_chosen_company") << backend << "C0" << admin << "*"
+                                          << ""
+                                          << ""
+                                          << ""
+                                          << "C2" << QStringList{"KHADMIN"};
+        row("code_ignores_letter_case") << backend << "C0" << admin << "clerk"
+                                        << ""
+                                        << ""
+                                        << ""
+                                        << "" << QStringList{"CLERK", "CLERK"};
+        row("trailing_star_is_a_prefix") << backend << "C0" << admin << "TC*"
+                                         << ""
+                                         << ""
+                                         << ""
+                                         << "" << QStringList{"TCCLERK", "TCADMIN"};
+        row("name_whole_text") << backend << "C0" << admin << ""
+                               << "王經理"
+                               << ""
+                               << ""
+                               << "" << QStringList{"TCADMIN"};
+        row("typed_quote_is_only_text") << backend << "C0" << admin << "' or 1=1 --"
+                                        << ""
+                                        << ""
+                                        << ""
+                                        << "" << QStringList{};
     }
 }
 
@@ -171,7 +210,8 @@ void TestLogFrm::search()
     LogEnv env(backend, area, priv);
     MessageRecorder rec;
     LogWindow win(*env.dm);
-    QCOMPARE(win.company->isVisible(), area == QLatin1String("C0") && priv.at(12) == QLatin1Char('1'));
+    QCOMPARE(win.company->isVisible(),
+             area == QLatin1String("C0") && priv.at(12) == QLatin1Char('1'));
     QVERIFY(!win.deleteAll->isEnabled());
     QTest::keyClicks(win.code, code);
     win.name->setText(name);
@@ -198,7 +238,8 @@ void TestLogFrm::newestFirst()
     LogWindow win(*env.dm);
     QTest::keyClicks(win.code, "ADMIN");
     win.click("FindBtn");
-    QCOMPARE(win.column(QStringLiteral("時間")), (QStringList{"2004/03/02 09:00:00", "2004/03/01 10:00:00"}));
+    QCOMPARE(win.column(QStringLiteral("時間")),
+             (QStringList{"2004/03/02 09:00:00", "2004/03/01 10:00:00"}));
 }
 
 void TestLogFrm::companyClearedByBackspace()

@@ -2,10 +2,10 @@
 #include <QTableView>
 #include <QtTest>
 
-#include "data/TMainDM.h"
-#include "master/TRateFrm.h"
 #include "../support/DemoEnv.h"
 #include "../support/MessageRecorder.h"
+#include "data/TMainDM.h"
+#include "master/TRateFrm.h"
 
 namespace {
 
@@ -24,7 +24,10 @@ struct RateWindow
         w.show();
         grid = w.findChild<QTableView*>(QStringLiteral("RateGrid"));
     }
-    QPushButton* button(const char* name) const { return w.findChild<QPushButton*>(QLatin1String(name)); }
+    QPushButton* button(const char* name) const
+    {
+        return w.findChild<QPushButton*>(QLatin1String(name));
+    }
     void click(const char* name) const { QTest::mouseClick(button(name), Qt::LeftButton); }
     /// Types into a cell as the grid does.
     bool type(int row, int column, const QVariant& value) const
@@ -126,7 +129,8 @@ void TestRateFrm::insertTrimsAndCapitalises()
     win.click("SaveBtn");
     QVERIFY(rec.texts().isEmpty());
     QCOMPARE(env.scalar("SELECT rate FROM ExRate WHERE ORI_CR='JPY'").toDouble(), 0.215);
-    QCOMPARE(env.scalar("SELECT OPItem || '/' || OPKind FROM LogRec").toString(), QStringLiteral("匯率管理作業/新增"));
+    QCOMPARE(env.scalar("SELECT OPItem || '/' || OPKind FROM LogRec").toString(),
+             QStringLiteral("匯率管理作業/新增"));
 }
 
 void TestRateFrm::emptyCurrencyRefused()
@@ -163,7 +167,9 @@ void TestRateFrm::deleteIsLogged()
     QCOMPARE(env.scalar("SELECT COUNT(*) FROM ExRate WHERE ORI_CR='DM'").toInt(), 0);
     QCOMPARE(env.logCount(), 1);
     QCOMPARE(env.scalar("SELECT OPKind FROM LogRec").toString(), QStringLiteral("刪除"));
-    QVERIFY(env.scalar("SELECT OPRemark FROM LogRec").toString().startsWith(QStringLiteral("DM/17.69")));
+    QVERIFY(env.scalar("SELECT OPRemark FROM LogRec")
+                .toString()
+                .startsWith(QStringLiteral("DM/17.69")));
     QVERIFY(!env.dm->MainADOCon.inTransaction());
 }
 
