@@ -1,11 +1,15 @@
 // The customer window: its fields and rights, the copy into the supplier table, subjects, printing.
 
+#include <QCheckBox>
+#include <QDialog>
 #include <QFileInfo>
+#include <QSpinBox>
 #include <QtTest>
 
 #include "../masterdata/CustomerWindow.h"
 #include "data/TMainDM.h"
 #include "master/TSouGrid.h"
+#include "reports/office/WordDocument.h"
 #include "widgets/TDBEditNew.h"
 
 class TestCustomerFrm : public QObject
@@ -32,7 +36,9 @@ private slots:
     void addAllFoundSubjects();
     void subjectOnNewCustomerSavesItFirst();
     void subjectSearchNeedsTheRight();
+    void allSubjectsBoxNeedsEditing();
     void printsListAndLabels();
+    void labelDialogPrintsCopies();
 };
 
 namespace {
@@ -356,6 +362,50 @@ void TestCustomerFrm::printsListAndLabels()
     QCOMPARE(w.desktop.opened.size(), 2);
     QVERIFY(QFileInfo::exists(w.desktop.opened.last()));
     QVERIFY2(w.messages.texts().isEmpty(), qPrintable(w.messages.texts().join('|')));
+}
+
+void TestCustomerFrm::allSubjectsBoxNeedsEditing()
+{
+    CustomerWindow w;
+    QVERIFY(w.find("A0002"));
+    auto* box = w.child<QCheckBox>("AllClsNoCheck");
+    QVERIFY(!box->isChecked());
+    box->click();
+    QVERIFY(!box->isChecked());
+    QCOMPARE(w.customers().state(), TDataSet::State::Browse);
+    w.click("EditBitBtn");
+    box->click();
+    QVERIFY(box->isChecked());
+    w.click("PostBitBtn");
+    QCOMPARE(w.env.scalar("select AllClsNo from Customer where CustNo='A0002'").toInt(), 1);
+}
+
+void TestCustomerFrm::labelDialogPrintsCopies()
+{
+    CustomerWindow w;
+    QVERIFY(w.find("A0002"));
+    bool seen = false;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        seen = dialog->windowTitle() == QStringLiteral("列印名條");
+        auto* copies = dialog->findChild<QSpinBox*>("SpinEdit1");
+        QCOMPARE(copies->value(), 1);
+        QCOMPARE(copies->maximum(), 9999);
+        copies->setValue(3);
+        dialog->findChild<QPushButton*>("OKBitBtn")->click();
+    });
+    w.click("BitBtn2");
+    QVERIFY(seen);
+    QCOMPARE(w.desktop.opened.size(), 1);
+    QVERIFY2(w.messages.texts().isEmpty(), qPrintable(w.messages.texts().join('|')));
+    // Three labels of the current customer and only of it, on two full label rows.
+    office::WordDocument doc;
+    QString error;
+    QVERIFY2(doc.open(w.desktop.opened.last(), &error), qPrintable(error));
+    QCOMPARE(doc.bodyText().count(QStringLiteral("晨光書店")), 4);
+    QCOMPARE(doc.bodyText().count(QStringLiteral("國立清水大學")), 0);
 }
 
 QTEST_MAIN(TestCustomerFrm)
