@@ -113,6 +113,8 @@ private slots:
     void headOfficeBoxes();
     void changeToManager_data();
     void changeToManager();
+    void managerSavedUnchangedKeepsString_data();
+    void managerSavedUnchangedKeepsString();
     void noneBoxShowsAndRules();
     void saveRefusals_data();
     void saveRefusals();
@@ -307,6 +309,34 @@ void TestAccMrgFrm::changeToManager()
     // The boxes now show the fixed string.
     QVERIFY(win.child<QRadioButton>(QStringLiteral("KindManager"))->isChecked());
     QCOMPARE(win.box(6, "Delete")->isChecked(), true);
+}
+
+void TestAccMrgFrm::managerSavedUnchangedKeepsString_data()
+{
+    QTest::addColumn<QString>("account");
+    QTest::newRow("head_office_manager") << "ADMIN";
+    QTest::newRow("branch_manager_with_quantities") << "TCADMIN";
+    QTest::newRow("branch_manager_in_stock_or_not") << "KHADMIN";
+}
+
+void TestAccMrgFrm::managerSavedUnchangedKeepsString()
+{
+    // The stock item shown for a branch manager's string picks that same string again, so
+    // saving another change never alters the rights.
+    QFETCH(QString, account);
+    DemoEnv env(Backend::Sqlite, "C0", DemoEnv::AdminPriv);
+    MessageRecorder rec;
+    AccWindow win(*env.dm);
+    win.showAccounts();
+    const QString before = privOf(env, account);
+    win.select(account);
+    win.click(QStringLiteral("EditBtn"));
+    win.type(QStringLiteral("UsNameEdit"), "Renamed");
+    win.click(QStringLiteral("SaveBtn"));
+    QVERIFY(rec.texts().isEmpty());
+    QCOMPARE(env.scalar("SELECT UsName FROM UserPass WHERE UsCode=?", {account}).toString(),
+             QStringLiteral("Renamed"));
+    QCOMPARE(privOf(env, account), before);
 }
 
 void TestAccMrgFrm::noneBoxShowsAndRules()
