@@ -155,7 +155,8 @@ QString managerString(const QString& area, int stockItem)
     if (area == Privileges::HeadOffice)
         return QStringLiteral("1FFFFF7777771727");
     // The branch manager's stock display follows the item chosen: exact quantities only when
-    // they were chosen.
+    // they were chosen. The item shown for either string picks that string again, so saving a
+    // manager's account for another change leaves the rights as they were.
     return stockItem == StockQuantities ? QStringLiteral("1330N07777770720")
                                         : QStringLiteral("1320N07777770710");
 }
