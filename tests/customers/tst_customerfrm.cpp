@@ -36,6 +36,8 @@ private slots:
     void addAllFoundSubjects();
     void subjectOnNewCustomerSavesItFirst();
     void subjectSearchNeedsTheRight();
+    void deleteAsksFirst_data();
+    void deleteAsksFirst();
     void allSubjectsBoxNeedsEditing();
     void printsListAndLabels();
     void labelDialogPrintsCopies();
@@ -362,6 +364,30 @@ void TestCustomerFrm::printsListAndLabels()
     QCOMPARE(w.desktop.opened.size(), 2);
     QVERIFY(QFileInfo::exists(w.desktop.opened.last()));
     QVERIFY2(w.messages.texts().isEmpty(), qPrintable(w.messages.texts().join('|')));
+}
+
+void TestCustomerFrm::deleteAsksFirst_data()
+{
+    QTest::addColumn<bool>("yes");
+    QTest::newRow("confirmed") << true;
+    QTest::newRow("declined") << false;
+}
+
+void TestCustomerFrm::deleteAsksFirst()
+{
+    QFETCH(bool, yes);
+    CustomerWindow w;
+    w.env.exec("insert into Customer (CustNo,CustName,SArea) values ('N0009','待刪客戶','C0')");
+    w.env.exec("insert into CustClsNo (CustNo,ClsNo) values ('N0009','ART')");
+    QVERIFY(w.find("N0009"));
+    w.messages.answer({yes});
+    w.click("DelBitBtn");
+    QCOMPARE(w.messages.messages().size(), 1);
+    QCOMPARE(w.messages.lastKind(), TDialogs::Kind::Question);
+    QCOMPARE(w.env.scalar("select count(*) from Customer where CustNo='N0009'").toInt(),
+             yes ? 0 : 1);
+    QCOMPARE(subjectsOf(w, "N0009"), yes ? QStringList{} : QStringList{"ART"});
+    QCOMPARE(w.customers().recordCount(), yes ? 0 : 1);
 }
 
 void TestCustomerFrm::allSubjectsBoxNeedsEditing()

@@ -219,21 +219,29 @@ void TestBasicSouFrm::movesWaitWhileEditing()
 
 void TestBasicSouFrm::keyChange_data()
 {
+    QTest::addColumn<Backend>("backend");
     QTest::addColumn<bool>("yes");
     QTest::addColumn<QString>("storedUnder");
     QTest::addColumn<QString>("remark");
-    QTest::newRow("answered_no_keeps_old_key") << false << "A0002"
-                                               << "A0002/晨光書店總店";
-    QTest::newRow("answered_yes_moves_the_key") << true << "A0009"
-                                                << "編號A0002修改為A0009";
+    QList<std::pair<Backend, QString>> backends{{Backend::Sqlite, "sqlite"}};
+    if (TestDb::postgresAvailable())
+        backends.append({Backend::Postgres, "postgres"});
+    // A moved key takes the customer's subjects along on both backends.
+    for (const auto& [backend, tag] : backends) {
+        QTest::newRow(qPrintable(tag + "_answered_no_keeps_old_key")) << backend << false << "A0002"
+                                                                      << "A0002/晨光書店總店";
+        QTest::newRow(qPrintable(tag + "_answered_yes_moves_the_key")) << backend << true << "A0009"
+                                                                       << "編號A0002修改為A0009";
+    }
 }
 
 void TestBasicSouFrm::keyChange()
 {
+    QFETCH(Backend, backend);
     QFETCH(bool, yes);
     QFETCH(QString, storedUnder);
     QFETCH(QString, remark);
-    CustomerWindow w;
+    CustomerWindow w(backend);
     QVERIFY(w.find("A0002"));
     w.click("EditBitBtn");
     QVERIFY(w.customers().fieldByName("CustNo").setValue("A0009"));
