@@ -305,6 +305,8 @@ QWidget* TBasicSouFrm::buildHistoryPage()
     connect(m_subtotalGrid, &TSouGrid::titleClicked, this,
             [this](int c) { DBGrid1TitleClick(m_subtotalGrid, c); });
     sub->addWidget(m_subtotalGrid);
+    // A few companies: the history lines below get the room.
+    m_subtotalPanel->setMaximumHeight(140);
     column->addWidget(m_subtotalPanel);
 
     m_historyGrid = new TSouGrid(&TranDetailDS, QStringLiteral("DBGrid1"), page);

@@ -18,8 +18,10 @@
  *   PageControl1()      the page control: children insert their extra pages.
  *   masterSource()      the data source MasterDSou (auto-edit off).
  *   TranDetailDS/SumDS/AllSumDS   the window's history datasets.
- *   progress()          the window's progress bar as a ReportProgress; showStatus() the status
- * panel.
+ *   progress()          the window's progress bar as a ReportProgress; showStatus() the
+ *                       status panel.
+ *   TSouGrid            grids of the family: title-click sort with one flag per grid; the
+ *                       cursor does not leave a record being edited (nor do the navigators).
  *
  * Virtual operations (children call the base version where they add to it):
  *   FindBitBtnClick, ClearBitBtnClick, DataSetPost1Execute (children check required fields first),
