@@ -26,6 +26,8 @@ private slots:
     void keyChange();
     void titleSortFlagPerGrid();
     void historyDatesDefaultToThreeMonths();
+    void historyButtonsFollowTheirModules_data();
+    void historyButtonsFollowTheirModules();
     void historyNeedsBothDates_data();
     void historyNeedsBothDates();
     void companySelector_data();
@@ -297,6 +299,24 @@ void TestBasicSouFrm::historyDatesDefaultToThreeMonths()
     QCOMPARE(w.child<QPushButton>("ExpBitBtn")->isHidden(), false);
     QCOMPARE(w.child<QPushButton>("BuyBitBtn")->isHidden(), true);
     QCOMPARE(w.child<QPushButton>("ImpBitBtn")->isHidden(), true);
+}
+
+void TestBasicSouFrm::historyButtonsFollowTheirModules_data()
+{
+    QTest::addColumn<int>("position");
+    QTest::addColumn<QString>("button");
+    QTest::newRow("quotations_N") << 7 << "QuBitBtn";
+    QTest::newRow("orders_N") << 8 << "OrdBitBtn";
+    QTest::newRow("shipments_N") << 10 << "ExpBitBtn";
+}
+
+void TestBasicSouFrm::historyButtonsFollowTheirModules()
+{
+    QFETCH(int, position);
+    QFETCH(QString, button);
+    CustomerWindow w(Backend::Sqlite, "C0", CustomerWindow::priv(position, 'N'));
+    for (const char* b : {"QuBitBtn", "OrdBitBtn", "ExpBitBtn"})
+        QCOMPARE(w.child<QPushButton>(b)->isEnabled(), button != QLatin1String(b));
 }
 
 void TestBasicSouFrm::historyNeedsBothDates_data()
