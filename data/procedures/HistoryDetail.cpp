@@ -204,15 +204,23 @@ bool readLines(QSqlQuery& q, const QList<Source>& sources, DetailResult& r)
     return true;
 }
 
+/*
+ * An adjustment has no price: its lines keep the twelve places of every history, with the six
+ * price places empty, so that the history printout and the grid address columns alike for every
+ * kind. Their names stay apart from the adjustment's own 數量.
+ */
+const QStringList AdjustmentPriceColumns{u"售價"_s, u"單據數量"_s, u"折扣"_s,
+                                         u"幣別"_s, u"匯率"_s,     u"小計"_s};
+
 bool readAdjustments(QSqlQuery& q, DetailResult& r)
 {
     while (q.next()) {
-        r.lines.rows << QVariantList{q.value(0).toString(),
-                                     dayText(q.value(1)),
-                                     orNull(q.value(2), q.value(2).toLongLong()),
-                                     q.value(3).toString(),
-                                     q.value(4).toString(),
-                                     q.value(5).toString()};
+        QVariantList row{q.value(0).toString(), dayText(q.value(1)),
+                         orNull(q.value(2), q.value(2).toLongLong()), q.value(3).toString()};
+        for (int i = 0; i < AdjustmentPriceColumns.size(); ++i)
+            row << QVariant();
+        row << q.value(4).toString() << q.value(5).toString();
+        r.lines.rows << row;
     }
     q.finish();
     return true;
@@ -277,8 +285,8 @@ DetailResult history(Connection& con, HistoryOf of, int opf, const QDate& bDate,
     QSqlQuery q(con.database());
     q.setForwardOnly(true);
     if (adjustments) {
-        r.lines.columns = QStringList{numberColumn(opf), u"日期"_s,   u"數量"_s,
-                                      u"原因"_s,         u"調整者"_s, u"公司編號"_s};
+        r.lines.columns = QStringList{numberColumn(opf), u"日期"_s, u"數量"_s, u"原因"_s}
+                          + AdjustmentPriceColumns + QStringList{u"調整者"_s, u"公司編號"_s};
         QVariantList values{key};
         const QString sql =
             u"SELECT s.PNo, s.EDate, s.Qty, s.BRReason, s.UsCode, s.SArea FROM BRStock s "

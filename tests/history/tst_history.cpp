@@ -319,7 +319,7 @@ void TestHistory::columns_data()
                               << u"採購單號,日期,供應商號,供應商名稱,"_s + figures;
         row("book_receipts") << u"book"_s << 4 << u"單據編號,日期,供應商號,供應商名稱,"_s + figures;
         row("book_shipments") << u"book"_s << 5 << u"單據編號,日期,客戶編號,客戶名稱,"_s + figures;
-        row("book_adjustments") << u"book"_s << 6 << u"調整單號,日期,數量,原因,調整者,公司編號"_s;
+        row("book_adjustments") << u"book"_s << 6 << u"調整單號,日期,數量,原因,售價,單據數量,折扣,幣別,匯率,小計,調整者,公司編號"_s;
         row("vendor_purchases") << u"vendor"_s << 3
                                 << u"採購單號,日期,書籍編號,書名,售價,數量,折扣,小計,幣別,匯率,"
                                    "台幣價格,公司編號"_s;

@@ -4,6 +4,7 @@
 
 #include "data/TMainDM.h"
 #include "data/dataset/TDataSet.h"
+#include "data/procedures/BookDetail.h"
 #include "data/procedures/CustomerDetail.h"
 #include "reports/RecordTable.h"
 #include "reports/TReportDM.h"
@@ -65,6 +66,8 @@ private slots:
     void detailReportFromDataSet();
     void detailReportOfDemoHistory_data() { TestDb::addBackendRows(); }
     void detailReportOfDemoHistory();
+    void detailReportOfAdjustments_data() { TestDb::addBackendRows(); }
+    void detailReportOfAdjustments();
     void outstandingList_data();
     void outstandingList();
     void stockAdjustment();
@@ -324,6 +327,32 @@ void TestListings::detailReportOfDemoHistory()
         QCOMPARE(body.text(2 + i, 5), r.lines.rows.at(i).at(2).toString());
         QCOMPARE(body.text(2 + i, 12), QStringLiteral("C0"));
     }
+}
+
+void TestListings::detailReportOfAdjustments()
+{
+    // A book's stock adjustments print like every other history: no price, but every place there.
+    QFETCH(Backend, backend);
+    DemoEnv env(backend);
+    const Procedures::DetailResult r = Procedures::BookDetail(
+        env.dm->MainADOCon, 6, QDate(2026, 11, 1), QDate(2026, 11, 30), "HY0002", "C0");
+    QVERIFY2(r.ok(), qPrintable(r.error.text));
+    QCOMPARE(r.lines.size(), 1);
+    TDataSet history(env.dm->MainADOCon, "TranDetailDS");
+    QVERIFY(history.loadRows(r.lines.columns, r.lines.rows));
+    TReportDM reports(*env.dm, m_desktop);
+    reports.SetOutputFolder(m_out.path());
+    MessageRecorder messages;
+    reports.PrintDetailReport(history, nullptr);
+    QCOMPARE(messages.texts(), QStringList());
+    WordDocument doc;
+    QString error;
+    QVERIFY2(doc.open(reports.LastDocument(), &error), qPrintable(error));
+    WordTable body = doc.table(1);
+    QCOMPARE(body.rowCount(), 2);
+    QCOMPARE(body.text(1, 1), QStringLiteral("調整單號"));
+    QCOMPARE(body.text(2, 1), r.lines.rows.at(0).at(0).toString());
+    QCOMPARE(body.text(2, 12), QStringLiteral("C0"));
 }
 
 void TestListings::outstandingList_data()
