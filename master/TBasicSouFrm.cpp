@@ -285,7 +285,9 @@ QWidget* TBasicSouFrm::buildHistoryPage()
     m_sumQty = new QLabel(page);
     m_sumQty->setObjectName(QStringLiteral("SumQtyLabel"));
     totals->addWidget(m_sumQty);
-    totals->addWidget(new QLabel(QStringLiteral("台幣金額合計"), page));
+    m_sumPriceCaption = new QLabel(QStringLiteral("台幣金額合計"), page);
+    m_sumPriceCaption->setObjectName(QStringLiteral("SumPriceCaption"));
+    totals->addWidget(m_sumPriceCaption);
     m_sumPrice = new QLabel(page);
     m_sumPrice->setObjectName(QStringLiteral("SumPriceLabel"));
     totals->addWidget(m_sumPrice);
@@ -714,6 +716,17 @@ void TBasicSouFrm::openDocument(const QString& dataSet, const QString& table, co
         TDialogs::error(QueryFailed);
         return;
     }
+    openWindow(item);
+}
+
+void TBasicSouFrm::openWindow(const QString& itemName) const
+{
     if (m_context.openWindow)
-        m_context.openWindow(item);
+        m_context.openWindow(itemName);
+}
+
+void TBasicSouFrm::setAmountTotalVisible(bool visible)
+{
+    m_sumPriceCaption->setVisible(visible);
+    m_sumPrice->setVisible(visible);
 }

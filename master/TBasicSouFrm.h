@@ -17,6 +17,8 @@
  *   historyGrid()       the history grid (DBGrid1); historyPage() the history page widget.
  *   PageControl1()      the page control: children insert their extra pages.
  *   masterSource()      the data source MasterDSou (auto-edit off).
+ *   openWindow(item)    runs another window's menu command (a jump to a document or a partner).
+ *   insertButton(), deleteButton(), setAmountTotalVisible()  for the children's own rules.
  *   TranDetailDS/SumDS/AllSumDS   the window's history datasets.
  *   progress()          the window's progress bar as a ReportProgress; showStatus() the
  *                       status panel.
@@ -156,9 +158,13 @@ protected:
     TSouGrid* historyGrid() const { return m_historyGrid; }
     TSouGrid* subtotalGrid() const { return m_subtotalGrid; }
     TDBEditNew* DBEditNew1() const { return m_keyEdit; }
-    QLabel* sumPriceLabel() const { return m_sumPrice; }
+    /// Shows or hides the NT$ total with its caption (a history of quantities only has none).
+    void setAmountTotalVisible(bool visible);
     QLineEdit* searchEdit(int index) const { return m_searchEdits.value(index); }
+    QPushButton* insertButton() const { return m_insertBtn; }
     QPushButton* deleteButton() const { return m_delBtn; }
+    /// Runs another window's menu command of the main window.
+    void openWindow(const QString& itemName) const;
     /// Places a caption and its editor on the basic page.
     void addField(int row, int column, const QString& caption, QWidget* editor, int span = 1);
     ReportProgress* progress() const { return m_progress.get(); }
@@ -210,6 +216,7 @@ private:
     TEnglishDate* m_fromDate = nullptr;
     TEnglishDate* m_toDate = nullptr;
     QLabel* m_sumQty = nullptr;
+    QLabel* m_sumPriceCaption = nullptr;
     QLabel* m_sumPrice = nullptr;
     QLabel* m_companyShown = nullptr;
     QLabel* m_companyCaption = nullptr;

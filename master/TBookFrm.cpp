@@ -237,8 +237,7 @@ TBasicSouFrm::Settings TBookFrm::bookSettings(const TWindowContext& context)
 }
 
 TBookFrm::TBookFrm(const TWindowContext& context, QWidget* parent)
-    : TBasicSouFrm(context, bookSettings(context), parent), m_context(context),
-      m_area(context.mainDM.LoginArea())
+    : TBasicSouFrm(context, bookSettings(context), parent), m_area(context.mainDM.LoginArea())
 {
     buildFields();
     buildListColumns();
@@ -433,8 +432,7 @@ void TBookFrm::applyBranchRestrictions()
     if (m_area == Privileges::HeadOffice || mainDM().IsDataSetReadOnly(master().name()))
         return;
     // Branches keep their own stock settings; the shared book data is the head office's.
-    if (auto* insert = findChild<QPushButton*>(QStringLiteral("InsertBitBtn")))
-        insert->setVisible(false);
+    insertButton()->setVisible(false);
     deleteButton()->setVisible(false);
     for (TFieldDataLink* link : std::as_const(m_sharedLinks))
         link->setReadOnly(true);
@@ -549,8 +547,7 @@ void TBookFrm::BitBtn2Click()
     subjects.setParam(QStringLiteral("ClsNo"),
                       master().fieldByName(QStringLiteral("ClsNo")).asString());
     subjects.open();
-    if (m_context.openWindow)
-        m_context.openWindow(QStringLiteral("ClasesItem"));
+    openWindow(QStringLiteral("ClasesItem"));
 }
 
 void TBookFrm::BitBtn3Click()
@@ -565,8 +562,7 @@ void TBookFrm::BitBtn3Click()
     suppliers.setParam(QStringLiteral("VNo"),
                        master().fieldByName(QStringLiteral("VNo")).asString());
     suppliers.open();
-    if (m_context.openWindow)
-        m_context.openWindow(QStringLiteral("VendorItem"));
+    openWindow(QStringLiteral("VendorItem"));
 }
 
 // --- printing ----------------------------------------------------------------------------------
@@ -622,11 +618,7 @@ void TBookFrm::setHistoryColumns(int tag)
     historyGrid()->setColumns(fields, fields);
 
     // An adjustment moves quantities only: no amounts to total.
-    sumPriceLabel()->setVisible(!adjustment);
-    for (QLabel* label : historyPage()->findChildren<QLabel*>()) {
-        if (label->text() == QLatin1String("台幣金額合計"))
-            label->setVisible(!adjustment);
-    }
+    setAmountTotalVisible(!adjustment);
     QStringList subtotals{QStringLiteral("公司編號"), QStringLiteral("公司名稱"),
                           QStringLiteral("數量小計")};
     if (!adjustment)

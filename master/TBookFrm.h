@@ -60,7 +60,6 @@ private:
     void setHistoryColumns(int tag);
     bool hasCurrentBook() const;
 
-    TWindowContext m_context;
     QString m_area;
     QComboBox* m_currency = nullptr;
     QComboBox* m_discount = nullptr;

@@ -494,6 +494,7 @@ void TestBookFrm::historyColumnsPerTag()
     b.child<TEnglishDate>(QStringLiteral("EnglishDate1"))->setDate(QDate(2000, 1, 1));
     b.child<TEnglishDate>(QStringLiteral("EnglishDate2"))->setDate(QDate(2099, 12, 31));
     QWidget* total = b.child(QStringLiteral("SumPriceLabel"));
+    QWidget* caption = b.child(QStringLiteral("SumPriceCaption"));
     b.child<QTabWidget>(QStringLiteral("PageControl1"))
         ->setCurrentWidget(b.child(QStringLiteral("TranDTabSheet")));
     QVERIFY(total->isVisible());
@@ -502,6 +503,7 @@ void TestBookFrm::historyColumnsPerTag()
     QCOMPARE(b.historyTitles(),
              (QStringList{"調整單號", "日期", "數量", "原因", "調整者", "公司編號"}));
     QVERIFY(!total->isVisible());
+    QVERIFY(!caption->isVisible());
     QCOMPARE(b.messages.texts(), QStringList());
     QVERIFY(b.w->TranDetailDS.recordCount() >= 1);
     QVERIFY(b.w->TranDetailDS.findField("原因"));
@@ -511,6 +513,7 @@ void TestBookFrm::historyColumnsPerTag()
              (QStringList{"單據編號", "日期", "客戶編號", "客戶名稱", "售價", "數量", "折扣",
                           "幣別", "匯率", "小計", "台幣價格", "公司編號"}));
     QVERIFY(total->isVisible());
+    QVERIFY(caption->isVisible());
 
     b.click(QStringLiteral("BuyBitBtn"));
     QCOMPARE(b.historyTitles().mid(0, 4),
