@@ -9,6 +9,7 @@
 #include "data/DbConfig.h"
 #include "data/Schema.h"
 #include "tools/DemoData.h"
+#include "tools/Generator.h"
 
 namespace DbAdmin {
 namespace {
@@ -17,7 +18,8 @@ const char* const Usage =
     "usage: heyu-db init (--sqlite FILE | --config DBSet.INI)\n"
     "       heyu-db demo (--sqlite FILE | --config DBSet.INI)\n"
     "       heyu-db upgrade (--sqlite FILE | --config DBSet.INI)\n"
-    "       heyu-db add-branch CODE NAME (--sqlite FILE | --config DBSet.INI)\n";
+    "       heyu-db add-branch CODE NAME (--sqlite FILE | --config DBSet.INI)\n"
+    "       heyu-db generate (--sqlite FILE | --config DBSet.INI) [--seed N] [--scale F]\n";
 
 struct Target
 {
@@ -174,6 +176,56 @@ int addBranch(const QString& code, const QString& name, const Target& target, QT
     return 0;
 }
 
+/// Takes --seed and --scale out of the arguments; what remains names the database.
+bool parseGenerateOptions(QStringList& args, Generator::Options* options, QString* error)
+{
+    for (qsizetype i = 0; i < args.size();) {
+        const bool seed = args[i] == QLatin1String("--seed");
+        if (!seed && args[i] != QLatin1String("--scale")) {
+            ++i;
+            continue;
+        }
+        bool ok = i + 1 < args.size();
+        if (ok && seed)
+            options->seed = args[i + 1].toULongLong(&ok);
+        else if (ok)
+            options->scale = args[i + 1].toDouble(&ok);
+        if (!ok || options->scale <= 0 || options->scale > 10) {
+            *error = QStringLiteral("%1 needs a %2").arg(args[i], seed ? QStringLiteral("whole number")
+                                                                      : QStringLiteral("scale from 0 to 10"));
+            return false;
+        }
+        args.remove(i, 2);
+    }
+    return true;
+}
+
+int generate(Target& target, const Generator::Options& options, QTextStream& out, QString* error)
+{
+    const DbSettings& s = target.settings;
+    if (s.backend == Backend::Sqlite) {
+        QFile file(s.sqliteFile);
+        if (!file.exists()) {
+            if (!file.open(QIODevice::WriteOnly)) {
+                *error = QStringLiteral("%1: %2").arg(s.sqliteFile, file.errorString());
+                return 1;
+            }
+            file.close();
+            target.createdFile = true;
+        }
+    }
+    bool ok = false;
+    {
+        Connection con(QStringLiteral("heyu-db"));
+        con.configure(s);
+        Generator generator(con, options, out);
+        ok = generator.run(error);
+    }
+    if (!ok && target.createdFile)
+        removeSqliteFiles(s.sqliteFile);
+    return ok ? 0 : 1;
+}
+
 } // namespace
 
 int run(const QStringList& arguments, QTextStream& out, QTextStream& err)
@@ -199,6 +251,17 @@ int run(const QStringList& arguments, QTextStream& out, QTextStream& err)
         }
         const int status = branch ? addBranch(names[0], names[1], target, out, &error)
                                   : upgrade(target, out, &error);
+        if (status != 0)
+            err << "heyu-db: " << error.section(QLatin1Char('\n'), 0, 0) << "\n";
+        return status;
+    }
+    if (command == QLatin1String("generate")) {
+        Generator::Options options;
+        if (!parseGenerateOptions(rest, &options, &error) || !parseTarget(rest, &target, &error)) {
+            err << "heyu-db: " << error << "\n";
+            return 2;
+        }
+        const int status = generate(target, options, out, &error);
         if (status != 0)
             err << "heyu-db: " << error.section(QLatin1Char('\n'), 0, 0) << "\n";
         return status;
