@@ -635,14 +635,28 @@ void TMainDM::AttachRateRules()
         }
         BeginSave();
     };
-    // Deleting a rate writes no log record.
+    // A currency code is kept trimmed and in capitals from the moment it is typed, so blanks
+    // around a three-letter code do not make it too long.
+    RateDS.fieldByName(QStringLiteral("ORI_CR")).onValidate = [](TField&, QVariant& v) {
+        if (!v.isNull())
+            v = v.toString().trimmed().toUpper();
+        return true;
+    };
+    // Every change is logged, a rate's delete too: the delete and its record commit together.
     RateDS.beforeDelete = [this, right](TDataSet& d) {
         if (!right(4) || !TDialogs::confirm(ConfirmDelete))
             TDataSet::abort();
         LogRemark = Columns(d, 2);
+        BeginSave();
     };
-    RateDS.afterDelete = nullptr;
-    RateDS.onDeleteError = [](TDataSet&) { TDialogs::error(CannotDelete); };
+    RateDS.afterDelete = [this](TDataSet&) {
+        LogKind = Delete;
+        LogAndCommit();
+    };
+    RateDS.onDeleteError = [this](TDataSet&) {
+        RollbackIfOpen();
+        TDialogs::error(CannotDelete);
+    };
 }
 
 void TMainDM::AttachHeaderRules(TDataSet& ds, bool numbered, bool stock)

@@ -1,5 +1,5 @@
 // Master-record rules that complete the save and delete rules of the shared datasets: the book
-// and quantity of a stock adjustment, the logged delete of an exchange rate.
+// and quantity of a stock adjustment.
 
 #include <memory>
 
@@ -54,29 +54,6 @@ void TMainDM::AttachMasterRecordRules()
         if (next)
             next(d);
     };
-    // A currency code is kept trimmed and in capitals from the moment it is typed, so blanks
-    // around a three-letter code do not make it too long.
-    RateDS.fieldByName(QStringLiteral("ORI_CR")).onValidate = [](TField&, QVariant& v) {
-        if (!v.isNull())
-            v = v.toString().trimmed().toUpper();
-        return true;
-    };
-
-    // Every change is logged, a rate's delete too: the delete and its record commit together.
-    RateDS.beforeDelete = [this, next = RateDS.beforeDelete](TDataSet& d) {
-        if (next)
-            next(d);
-        BeginSave();
-    };
-    RateDS.afterDelete = [this](TDataSet&) {
-        LogKind = QStringLiteral("刪除");
-        LogAndCommit();
-    };
-    RateDS.onDeleteError = [this](TDataSet&) {
-        RollbackIfOpen();
-        TDialogs::error(QStringLiteral("無法刪除此資料"));
-    };
-
     // The save's transaction never stays open after a failed write.
     if (!BRStockDS.onPostError) {
         BRStockDS.onPostError = [this](TDataSet& d) {
