@@ -4,7 +4,7 @@
 #include "reports/ReportProgress.h"
 #include "reports/ReportRecords.h"
 
-/// Small steps the label and listing reports share: the caller's progress bar, which may be
+/// Small steps every report shares: the caller's progress bar, which may be
 /// absent, and bound widgets held still while a report walks their dataset.
 namespace ReportFill {
 

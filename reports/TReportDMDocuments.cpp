@@ -8,52 +8,17 @@
 #include "data/dataset/TDataSet.h"
 #include "reports/DataSetRecords.h"
 #include "reports/RecordTable.h"
+#include "reports/ReportFill.h"
 #include "reports/TReportDM.h"
 #include "reports/office/ChineseNumerals.h"
 #include "reports/office/OfficeError.h"
 
 using office::WordTable;
+using namespace ReportFill;
 
 namespace {
 
 constexpr QChar kLineBreak = QChar('\v');
-
-void startProgress(ReportProgress* progress, int maximum)
-{
-    if (!progress)
-        return;
-    progress->setMinimum(0);
-    progress->setMaximum(maximum);
-    progress->setPosition(0);
-}
-
-void setProgress(ReportProgress* progress, int position)
-{
-    if (progress)
-        progress->setPosition(position);
-}
-
-void stepProgress(ReportProgress* progress)
-{
-    if (progress)
-        progress->step();
-}
-
-/// Runs the caller's walk with bound widgets held still, and lets them go whatever happens.
-class ControlsDisabled
-{
-public:
-    explicit ControlsDisabled(ReportRecords& records) : m_records(records)
-    {
-        m_records.disableControls();
-    }
-    ~ControlsDisabled() { m_records.enableControls(); }
-    ControlsDisabled(const ControlsDisabled&) = delete;
-    ControlsDisabled& operator=(const ControlsDisabled&) = delete;
-
-private:
-    ReportRecords& m_records;
-};
 
 /// Joins texts read in the order given: a braced list is evaluated left to right, so the first
 /// missing field is the one reported.

@@ -1,9 +1,7 @@
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QSet>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -12,6 +10,7 @@
 #include "reports/TReportDM.h"
 #include "tests/reports/ReportFakes.h"
 #include "tests/support/MessageRecorder.h"
+#include "tests/support/OfficeConverter.h"
 
 /// A real office application opens every label and listing form we fill: headless LibreOffice
 /// converts them, and what we wrote comes out.
@@ -25,41 +24,14 @@ private slots:
     void envelopeCopiesTakeAPageEach();
 
 private:
-    /// Converts @p files in one run with a profile of our own; false with the log on failure.
-    bool convert(const QStringList& files, const QString& filter, const QString& outDir);
-
-    QString m_office;
+    OfficeConverter m_office;
     QTemporaryDir m_dir;
 };
 
 void TestListingConversion::initTestCase()
 {
-    m_office = QStandardPaths::findExecutable(QStringLiteral("libreoffice"));
-    if (m_office.isEmpty())
+    if (!m_office.available())
         QSKIP("libreoffice is not on PATH");
-}
-
-bool TestListingConversion::convert(const QStringList& files, const QString& filter,
-                                    const QString& outDir)
-{
-    QProcess office;
-    office.setProcessChannelMode(QProcess::MergedChannels);
-    office.start(m_office,
-                 QStringList{"--headless", "--norestore",
-                             "-env:UserInstallation=" +
-                                 QUrl::fromLocalFile(m_dir.filePath("profile")).toString(),
-                             "--convert-to", filter, "--outdir", outDir} +
-                     files);
-    if (!office.waitForFinished(300000)) {
-        office.kill();
-        qWarning("libreoffice did not finish");
-        return false;
-    }
-    if (office.exitCode() != 0) {
-        qWarning("libreoffice: %s", office.readAll().constData());
-        return false;
-    }
-    return true;
 }
 
 void TestListingConversion::everyFormConverts()
@@ -155,7 +127,7 @@ void TestListingConversion::everyFormConverts()
     QCOMPARE(QSet<QString>(files.begin(), files.end()).size(), 14);
 
     const QString outDir = m_dir.filePath("forms-text");
-    QVERIFY(convert(files, "txt:Text (encoded):UTF8", outDir));
+    QVERIFY(m_office.convert(files, "txt:Text (encoded):UTF8", outDir));
     for (const auto& [document, expected] : documents) {
         QFile text(QDir(outDir).filePath(QFileInfo(document).completeBaseName() + ".txt"));
         QVERIFY2(text.open(QIODevice::ReadOnly), qPrintable(document));
@@ -182,7 +154,7 @@ void TestListingConversion::envelopeCopiesTakeAPageEach()
     QCOMPARE(messages.texts(), QStringList());
 
     const QString outDir = m_dir.filePath("envelopes-pdf");
-    QVERIFY(convert({reports.LastDocument()}, "pdf", outDir));
+    QVERIFY(m_office.convert({reports.LastDocument()}, "pdf", outDir));
     QFile pdf(QDir(outDir).filePath(QFileInfo(reports.LastDocument()).completeBaseName() + ".pdf"));
     QVERIFY(pdf.open(QIODevice::ReadOnly));
     const QString content = QString::fromLatin1(pdf.readAll());

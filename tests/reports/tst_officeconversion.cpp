@@ -1,8 +1,6 @@
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QSet>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -12,6 +10,7 @@
 #include "reports/office/WordDocument.h"
 #include "tests/reports/ReportFakes.h"
 #include "tests/support/MessageRecorder.h"
+#include "tests/support/OfficeConverter.h"
 
 /// A real office application opens what we write: headless LibreOffice converts a filled
 /// document and a filled workbook, and their text comes out.
@@ -29,14 +28,13 @@ private:
     /// Converts @p file with a profile of its own; returns the converted file's content.
     QByteArray convert(const QString& file, const QString& filter, const QString& suffix);
 
-    QString m_office;
+    OfficeConverter m_office;
     QTemporaryDir m_dir;
 };
 
 void TestOfficeConversion::initTestCase()
 {
-    m_office = QStandardPaths::findExecutable(QStringLiteral("libreoffice"));
-    if (m_office.isEmpty())
+    if (!m_office.available())
         QSKIP("libreoffice is not on PATH");
 }
 
@@ -44,23 +42,11 @@ QByteArray TestOfficeConversion::convert(const QString& file, const QString& fil
                                          const QString& suffix)
 {
     const QString outDir = m_dir.filePath("converted");
-    QProcess office;
-    office.setProcessChannelMode(QProcess::MergedChannels);
-    office.start(m_office, {"--headless", "--norestore",
-                            "-env:UserInstallation=" +
-                                QUrl::fromLocalFile(m_dir.filePath("profile")).toString(),
-                            "--convert-to", filter, "--outdir", outDir, file});
-    if (!office.waitForFinished(180000)) {
-        office.kill();
-        qWarning("libreoffice did not finish");
+    if (!m_office.convert({file}, filter, outDir))
         return {};
-    }
-    const QByteArray log = office.readAll();
-    if (office.exitCode() != 0)
-        qWarning("libreoffice: %s", log.constData());
     QFile out(QDir(outDir).filePath(QFileInfo(file).completeBaseName() + '.' + suffix));
     if (!out.open(QIODevice::ReadOnly)) {
-        qWarning("no converted file; libreoffice said: %s", log.constData());
+        qWarning("no converted file of %s", qPrintable(file));
         return {};
     }
     return out.readAll();
@@ -214,21 +200,10 @@ void TestOfficeConversion::everyFormConverts()
     QCOMPARE(QSet<QString>(documents.begin(), documents.end()).size(), 16);
 
     const QString outDir = m_dir.filePath("forms-text");
-    QProcess office;
-    office.setProcessChannelMode(QProcess::MergedChannels);
-    office.start(m_office,
-                 QStringList{"--headless", "--norestore",
-                             "-env:UserInstallation=" +
-                                 QUrl::fromLocalFile(m_dir.filePath("profile")).toString(),
-                             "--convert-to", "txt:Text (encoded):UTF8", "--outdir", outDir} +
-                     documents);
-    QVERIFY(office.waitForFinished(300000));
-    const QByteArray log = office.readAll();
-    QVERIFY2(office.exitCode() == 0, log.constData());
+    QVERIFY(m_office.convert(documents, "txt:Text (encoded):UTF8", outDir));
     for (const QString& document : documents) {
         QFile text(QDir(outDir).filePath(QFileInfo(document).completeBaseName() + ".txt"));
-        QVERIFY2(text.open(QIODevice::ReadOnly),
-                 qPrintable(document + ": " + QString::fromUtf8(log)));
+        QVERIFY2(text.open(QIODevice::ReadOnly), qPrintable(document));
         const QString content = QString::fromUtf8(text.readAll());
         QVERIFY2(content.contains(QStringLiteral("島嶼的風")), qPrintable(document));
         QVERIFY2(content.contains(QStringLiteral("壹仟陸佰壹拾參")), qPrintable(document));
