@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <limits>
 #include <vector>
 
 #include <QDate>
@@ -129,6 +130,9 @@ struct Doc
     bool complete;
 };
 
+/// The partner of a stock adjustment that brings a book's stock up to what its trade needs.
+constexpr int OpeningCount = 1;
+
 struct Line
 {
     int book;
@@ -148,7 +152,7 @@ struct KindPlan
 
 // About 400,000 documents at scale 1; stock adjustments (kind 0) have no lines.
 const KindPlan Plans[] = {
-    {1, 30000, 1, 20},  {7, 40000, 1, 30},  {2, 30000, 5, 60}, {4, 50000, 5, 60},
+    {1, 30000, 1, 20},  {7, 40000, 1, 30},  {2, 30000, 5, 60}, {4, 50000, 10, 100},
     {6, 8000, 1, 5},    {3, 150000, 1, 12}, {5, 15000, 1, 3},  {12, 18000, 1, 3},
     {10, 15000, 1, 10}, {11, 5000, 1, 10},  {0, 39000, -5, 20}};
 
@@ -666,6 +670,7 @@ private:
                         m_lines.push_back({book, qty, 0, 100, 0});
                         d.lineCount = 1;
                         d.complete = true;
+                        d.partner = 0;
                         m_stock[size_t(book) * BranchCount + size_t(branch)] += qty;
                     } else {
                         int lines = longShipment ? Generator::LongShipmentLines
@@ -676,6 +681,23 @@ private:
                     ++serial;
                     m_docs.push_back(d);
                 }
+            }
+        }
+        // What a branch still lacks after all its trade was found at its opening count.
+        for (qint64 book = 0; book < m_books; ++book) {
+            for (int branch = 0; branch < BranchCount; ++branch) {
+                int& stock = m_stock[size_t(book) * BranchCount + size_t(branch)];
+                if (stock >= 0)
+                    continue;
+                Doc d{};
+                d.branch = branch;
+                d.complete = true;
+                d.firstLine = int(m_lines.size());
+                d.lineCount = 1;
+                d.partner = OpeningCount;
+                m_lines.push_back({int(book), -stock, 0, 100, 0});
+                m_docs.push_back(d);
+                stock = 0;
             }
         }
     }
@@ -689,17 +711,47 @@ private:
         const qint64 start = rng.below(others);
         const bool foreign = (plan.kind == 4 || plan.kind == 2) && rng.chance(20);
         const int sign = d.complete ? stockSign(plan.kind) : 0;
+        // Shipments and purchase returns take books the branch has received.
+        const std::vector<int>& received = m_received[size_t(d.branch)];
+        const bool fromStock =
+            (plan.kind == 3 || plan.kind == 6) && !received.empty() && lines <= 10;
+        std::array<int, 10> taken{};
         for (int j = 0; j < lines; ++j) {
-            const int book =
+            int book =
                 history && j == 0 ? 0 : int(1 + (start + (j - (history ? 1 : 0)) * stride) % others);
+            int available = std::numeric_limits<int>::max();
+            if (fromStock && !(history && j == 0)) {
+                // A completed document takes only what is there; a few tries, else a line less.
+                book = -1;
+                for (int attempt = 0; attempt < 4 && book < 0; ++attempt) {
+                    const int candidate = received[size_t(rng.below(qint64(received.size())))];
+                    const int stock = m_stock[size_t(candidate) * BranchCount + size_t(d.branch)];
+                    if (std::find(taken.begin(), taken.begin() + j, candidate) ==
+                            taken.begin() + j &&
+                        (sign == 0 || stock > 0)) {
+                        book = candidate;
+                        if (sign != 0)
+                            available = stock;
+                    }
+                }
+                if (book < 0) {
+                    --lines;
+                    --j;
+                    continue;
+                }
+                taken[size_t(j)] = book;
+            }
             Line l;
             l.book = book;
-            l.qty = int(plan.qtyLow + rng.below(plan.qtyHigh - plan.qtyLow + 1));
+            l.qty = std::min(available,
+                             int(plan.qtyLow + rng.below(plan.qtyHigh - plan.qtyLow + 1)));
             l.currency = foreign ? 1 : 0;
             l.priceCents =
                 foreign ? int(std::lround(priceCents(book) / Rates[1].rate)) : priceCents(book);
             l.discPercent = plan.kind == 12 ? 90 : int(60 + 5 * rng.below(9));
             m_lines.push_back(l);
+            if (plan.kind == 4)
+                m_received[size_t(d.branch)].push_back(book);
             if (sign != 0)
                 m_stock[size_t(book) * BranchCount + size_t(d.branch)] += sign * l.qty;
         }
@@ -836,7 +888,10 @@ private:
                 continue;
             const Line& l = m_lines[size_t(d.firstLine)];
             if (!b.row(Generator::bookNo(l.book, m_books), m_branches[d.branch], m_dates[d.day],
-                       l.qty, u"MGR%1"_s.arg(d.branch), l.qty > 0 ? u"盤點盤盈"_s : u"盤點短少"_s))
+                       l.qty, u"MGR%1"_s.arg(d.branch),
+                       d.partner == OpeningCount ? u"期初盤點"_s
+                       : l.qty > 0               ? u"盤點盤盈"_s
+                                                 : u"盤點短少"_s))
                 return false;
         }
         return done(b);
@@ -920,6 +975,7 @@ private:
     std::vector<Doc> m_docs;
     std::vector<Line> m_lines;
     std::vector<int> m_stock; ///< book * BranchCount + branch
+    std::array<std::vector<int>, BranchCount> m_received; ///< books on each branch's receipts
     qint64 m_rows = 0;
 };
 
