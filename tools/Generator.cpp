@@ -411,30 +411,56 @@ private:
         // faster than keeping it up to date row by row.
         if (!m_load.begin())
             return false;
-        for (const QString& sql : Schema::createStatements(m_backend, m_branches)) {
+        for (QString sql : Schema::createStatements(m_backend, m_branches)) {
             if (sql.startsWith(u"CREATE INDEX"_s) || sql.startsWith(u"CREATE UNIQUE INDEX"_s) ||
-                sql.startsWith(u"CREATE VIEW"_s))
+                sql.startsWith(u"CREATE VIEW"_s)) {
                 m_deferred << sql;
-            else if (!m_load.exec(sql))
+                continue;
+            }
+            if (m_backend == Backend::Postgres && sql.startsWith(u"CREATE TABLE"_s))
+                sql = withoutReferences(sql);
+            if (!m_load.exec(sql))
                 return false;
         }
         return m_load.commit();
+    }
+
+    /**
+     * PostgreSQL checks a reference row by row while loading, and all at once, much faster, when
+     * it is added to a filled table. The references are taken out of the table's statement and
+     * added after the load in their order, so they get the names the statement gives them.
+     */
+    QString withoutReferences(const QString& createTable)
+    {
+        const QString separator = u",\n  "_s;
+        const qsizetype open = createTable.indexOf(u"(\n  "_s);
+        const QString table = createTable.mid(12, open - 12).trimmed();
+        QStringList parts = createTable.mid(open + 4, createTable.size() - open - 6).split(separator);
+        for (qsizetype i = 0; i < parts.size();) {
+            if (parts[i].startsWith(u"FOREIGN KEY"_s)) {
+                m_references << u"ALTER TABLE %1 ADD %2"_s.arg(table, parts[i]);
+                parts.removeAt(i);
+            } else {
+                ++i;
+            }
+        }
+        return createTable.left(open + 4) + parts.join(separator) + u"\n)"_s;
     }
 
     bool finishSchema()
     {
         QElapsedTimer t;
         t.start();
-        m_out << "indexes and views: " << Qt::flush;
+        m_out << "references, indexes and views: " << Qt::flush;
         if (!m_load.begin())
             return false;
-        for (const QString& sql : std::as_const(m_deferred)) {
+        for (const QString& sql : std::as_const(m_references) + m_deferred) {
             if (!m_load.exec(sql))
                 return false;
         }
         if (!m_load.commit())
             return false;
-        m_out << m_deferred.size() << " in " << QString::number(t.elapsed() / 1000.0, 'f', 1)
+        m_out << m_references.size() + m_deferred.size() << " in " << QString::number(t.elapsed() / 1000.0, 'f', 1)
               << " s\n";
         t.restart();
         m_out << "analyze: " << Qt::flush;
@@ -972,6 +998,7 @@ private:
     QStringList m_branches;
     QVariantList m_dates;
     QStringList m_deferred;
+    QStringList m_references;
     std::vector<Doc> m_docs;
     std::vector<Line> m_lines;
     std::vector<int> m_stock; ///< book * BranchCount + branch

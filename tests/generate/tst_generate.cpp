@@ -74,14 +74,19 @@ qint64 scalar(Connection& con, const QString& sql, const QVariantList& values = 
     return q.next() ? q.value(0).toLongLong() : -1;
 }
 
-/// Every index and view as the database describes it, to compare with a freshly made schema.
+/// Every index, view and constraint as the database describes it, to compare with a freshly made
+/// schema.
 QStringList schemaObjects(Connection& con)
 {
     QSqlQuery q = exec(con, con.isPostgres()
                                 ? QStringLiteral("SELECT indexname, indexdef FROM pg_indexes "
                                                  "WHERE schemaname = 'public' UNION ALL "
                                                  "SELECT viewname, definition FROM pg_views "
-                                                 "WHERE schemaname = 'public' ORDER BY 1")
+                                                 "WHERE schemaname = 'public' UNION ALL "
+                                                 "SELECT c.conname, pg_get_constraintdef(c.oid) "
+                                                 "FROM pg_constraint c JOIN pg_namespace n "
+                                                 "ON n.oid = c.connamespace "
+                                                 "WHERE n.nspname = 'public' ORDER BY 1, 2")
                                 : QStringLiteral("SELECT name, sql FROM sqlite_master "
                                                  "WHERE name NOT LIKE 'sqlite_%' ORDER BY name"));
     QStringList out;
