@@ -53,22 +53,6 @@ QPushButton* button(const QString& caption, const QString& name, QWidget* parent
     return b;
 }
 
-QString firstColumnName(int tag)
-{
-    switch (tag) {
-    case 1:
-        return QStringLiteral("估價單號");
-    case 2:
-        return QStringLiteral("訂貨單號");
-    case 3:
-        return QStringLiteral("採購單號");
-    case 6:
-        return QStringLiteral("調整單號");
-    default:
-        return QStringLiteral("單據編號");
-    }
-}
-
 } // namespace
 
 TBasicSouFrm::TBasicSouFrm(const TWindowContext& context, const Settings& settings, QWidget* parent)
@@ -621,9 +605,7 @@ void TBasicSouFrm::TranDetail(int tag)
         return;
     }
     // The number column is named by the kind of document asked for; the jump goes by this name.
-    QStringList columns = r.lines.columns;
-    columns[0] = firstColumnName(tag);
-    TranDetailDS.loadRows(columns, r.lines.rows);
+    TranDetailDS.loadRows(r.lines.columns, r.lines.rows);
     m_companyShown->setText(m_company->currentIndex() >= 0 ? m_company->currentText() : QString());
     if (area == QLatin1String("%")) {
         SumDS.loadRows(r.subtotals.columns, r.subtotals.rows);

@@ -28,10 +28,8 @@
 #include "widgets/TDBSpinEdit.h"
 #include "widgets/TFieldDataLink.h"
 
-#if __has_include("data/procedures/BookDetail.h")
 #include "data/procedures/BookDetail.h"
-#define HEYU_BOOK_HISTORY 1
-#endif
+#include "data/procedures/HistoryDetail.h"
 
 namespace {
 
@@ -227,9 +225,7 @@ TBasicSouFrm::Settings TBookFrm::bookSettings(const TWindowContext& context)
     };
     s.searchTable = QStringLiteral("Book");
     s.selectPrefix = QStringLiteral("select * from BOOK where ");
-#ifdef HEYU_BOOK_HISTORY
     s.history = &Procedures::BookDetail;
-#endif
     s.historyButtons = {1, 2, 3, 4, 5, 6};
     s.basicCaption = QStringLiteral("書籍基本資料");
     s.logItem = LogItems::Books;
@@ -586,35 +582,11 @@ void TBookFrm::BPntBitBtnClick()
 void TBookFrm::setHistoryColumns(int tag)
 {
     const bool adjustment = tag == 6;
-    QStringList fields;
-    switch (tag) {
-    case 1:
-        fields << QStringLiteral("估價單號");
-        break;
-    case 2:
-        fields << QStringLiteral("訂貨單號");
-        break;
-    case 3:
-        fields << QStringLiteral("採購單號");
-        break;
-    case 6:
-        fields << QStringLiteral("調整單號");
-        break;
-    default:
-        fields << QStringLiteral("單據編號");
+    QStringList fields = Procedures::HistoryLineColumns(Procedures::HistoryOf::Book, tag);
+    if (adjustment) {
+        for (const QString& price : Procedures::AdjustmentPriceColumns)
+            fields.removeOne(price);
     }
-    fields << QStringLiteral("日期");
-    if (adjustment)
-        fields << QStringLiteral("數量") << QStringLiteral("原因") << QStringLiteral("調整者");
-    else if (tag == 3 || tag == 4)
-        fields << QStringLiteral("供應商號") << QStringLiteral("供應商名稱");
-    else
-        fields << QStringLiteral("客戶編號") << QStringLiteral("客戶名稱");
-    if (!adjustment)
-        fields << QStringLiteral("售價") << QStringLiteral("數量") << QStringLiteral("折扣")
-               << QStringLiteral("幣別") << QStringLiteral("匯率") << QStringLiteral("小計")
-               << QStringLiteral("台幣價格");
-    fields << QStringLiteral("公司編號");
     historyGrid()->setColumns(fields, fields);
 
     // An adjustment moves quantities only: no amounts to total.

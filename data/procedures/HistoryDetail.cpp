@@ -9,6 +9,53 @@
 
 using namespace Qt::StringLiterals;
 
+namespace Procedures {
+
+/*
+ * An adjustment has no price: its lines keep the twelve places of every history, with the six
+ * price places empty, so that the history printout and the grid address columns alike for every
+ * kind. Their names stay apart from the adjustment's own 數量.
+ */
+const QStringList AdjustmentPriceColumns{u"售價"_s, u"單據數量"_s, u"折扣"_s,
+                                         u"幣別"_s, u"匯率"_s,     u"小計"_s};
+
+QStringList HistoryLineColumns(HistoryOf of, int opf)
+{
+    QString number;
+    switch (opf) {
+    case 1:
+        number = u"估價單號"_s;
+        break;
+    case 2:
+        number = u"訂貨單號"_s;
+        break;
+    case 3:
+        number = u"採購單號"_s;
+        break;
+    case 6:
+        number = u"調整單號"_s;
+        break;
+    default:
+        number = u"單據編號"_s;
+    }
+    QStringList c{number, u"日期"_s};
+    if (of == HistoryOf::Book && opf == 6)
+        return c << u"數量"_s << u"原因"_s << AdjustmentPriceColumns << u"調整者"_s << u"公司編號"_s;
+    if (of != HistoryOf::Book)
+        c << u"書籍編號"_s << u"書名"_s;
+    else if (opf == 3 || opf == 4)
+        c << u"供應商號"_s << u"供應商名稱"_s;
+    else
+        c << u"客戶編號"_s << u"客戶名稱"_s;
+    if (of == HistoryOf::Vendor)
+        c << u"售價"_s << u"數量"_s << u"折扣"_s << u"小計"_s << u"幣別"_s << u"匯率"_s;
+    else
+        c << u"售價"_s << u"數量"_s << u"折扣"_s << u"幣別"_s << u"匯率"_s << u"小計"_s;
+    return c << u"台幣價格"_s << u"公司編號"_s;
+}
+
+} // namespace Procedures
+
 namespace Procedures::detail {
 namespace {
 
@@ -67,38 +114,6 @@ QList<Source> sourcesOf(HistoryOf of, int opf)
     default:
         return {};
     }
-}
-
-QString numberColumn(int opf)
-{
-    switch (opf) {
-    case 1:
-        return u"估價單號"_s;
-    case 2:
-        return u"訂貨單號"_s;
-    case 3:
-        return u"採購單號"_s;
-    case 6:
-        return u"調整單號"_s;
-    default:
-        return u"單據編號"_s;
-    }
-}
-
-QStringList lineColumns(HistoryOf of, int opf)
-{
-    QStringList c{numberColumn(opf), u"日期"_s};
-    if (of != HistoryOf::Book)
-        c << u"書籍編號"_s << u"書名"_s;
-    else if (opf == 3 || opf == 4)
-        c << u"供應商號"_s << u"供應商名稱"_s;
-    else
-        c << u"客戶編號"_s << u"客戶名稱"_s;
-    if (of == HistoryOf::Vendor)
-        c << u"售價"_s << u"數量"_s << u"折扣"_s << u"小計"_s << u"幣別"_s << u"匯率"_s;
-    else
-        c << u"售價"_s << u"數量"_s << u"折扣"_s << u"幣別"_s << u"匯率"_s << u"小計"_s;
-    return c << u"台幣價格"_s << u"公司編號"_s;
 }
 
 /// Period and branch conditions on `alias`, with their values appended.
@@ -204,14 +219,6 @@ bool readLines(QSqlQuery& q, const QList<Source>& sources, DetailResult& r)
     return true;
 }
 
-/*
- * An adjustment has no price: its lines keep the twelve places of every history, with the six
- * price places empty, so that the history printout and the grid address columns alike for every
- * kind. Their names stay apart from the adjustment's own 數量.
- */
-const QStringList AdjustmentPriceColumns{u"售價"_s, u"單據數量"_s, u"折扣"_s,
-                                         u"幣別"_s, u"匯率"_s,     u"小計"_s};
-
 bool readAdjustments(QSqlQuery& q, DetailResult& r)
 {
     while (q.next()) {
@@ -285,8 +292,7 @@ DetailResult history(Connection& con, HistoryOf of, int opf, const QDate& bDate,
     QSqlQuery q(con.database());
     q.setForwardOnly(true);
     if (adjustments) {
-        r.lines.columns = QStringList{numberColumn(opf), u"日期"_s, u"數量"_s, u"原因"_s}
-                          + AdjustmentPriceColumns + QStringList{u"調整者"_s, u"公司編號"_s};
+        r.lines.columns = HistoryLineColumns(of, opf);
         QVariantList values{key};
         const QString sql =
             u"SELECT s.PNo, s.EDate, s.Qty, s.BRReason, s.UsCode, s.SArea FROM BRStock s "
@@ -295,7 +301,7 @@ DetailResult history(Connection& con, HistoryOf of, int opf, const QDate& bDate,
         if (!exec(q, sql, values, r) || !readAdjustments(q, r))
             return r;
     } else {
-        r.lines.columns = lineColumns(of, opf);
+        r.lines.columns = HistoryLineColumns(of, opf);
         QStringList selects;
         QVariantList values;
         for (int i = 0; i < sources.size(); ++i) {

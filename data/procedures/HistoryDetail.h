@@ -31,9 +31,15 @@ struct DetailResult : Status
     ResultSet totals;    ///< last set: exactly one row, "sum" (quantity) and "sum_1" (NT$ amount)
 };
 
-namespace detail {
-
 enum class HistoryOf { Customer, Book, Vendor };
+
+/// The columns of a history's lines (set 1) as the procedures name them, by kind and opf.
+QStringList HistoryLineColumns(HistoryOf of, int opf);
+
+/// The six price places of a stock adjustment's lines, always empty.
+extern const QStringList AdjustmentPriceColumns;
+
+namespace detail {
 
 /// The one implementation behind the three procedures.
 DetailResult history(Connection& con, HistoryOf of, int opf, const QDate& bDate, const QDate& eDate,
