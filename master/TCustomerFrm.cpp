@@ -336,18 +336,6 @@ bool TCustomerFrm::DataSetPost1Execute()
 
 // --- copy to the supplier table ------------------------------------------------------------------
 
-bool TCustomerFrm::exec(const QString& sql, const QVariantList& values, QString* error)
-{
-    QSqlQuery q(mainDM().MainADOCon.database());
-    bool ok = q.prepare(sql);
-    for (int i = 0; ok && i < values.size(); ++i)
-        q.bindValue(i, values.at(i));
-    ok = ok && q.exec();
-    if (!ok && error)
-        *error = q.lastError().text();
-    return ok;
-}
-
 void TCustomerFrm::BitBtn1Click()
 {
     if (currentKey().isEmpty() || master().isEditing())
@@ -400,13 +388,13 @@ void TCustomerFrm::BitBtn1Click()
         SqlDialect::dateTimeValue(con.backend(), QDate::currentDate().startOfDay());
     bool ok = false;
     if (found) {
-        ok = exec(
+        ok = mainDM().ExecCommand(
             QStringLiteral(
                 "Update Vendor set VName=?,Contact=?,VFax=?,VTel=?,VAddress=?,VEmail=?,MDate=?,"
                 "Remark=?,WDate=? where VNo=?"),
             values + QVariantList{today, custNo});
     } else {
-        ok = exec(QStringLiteral("Insert into Vendor "
+        ok = mainDM().ExecCommand(QStringLiteral("Insert into Vendor "
                                  "(VName,Contact,VFax,VTel,VAddress,VEmail,MDate,Remark,WDate,VNo,"
                                  "MKind,Alliance,DiscA,DiscB,DiscC,DiscD,DiscE,DiscF) "
                                  "values (?,?,?,?,?,?,?,?,?,?,0,0,1,1,1,1,1,1)"),
@@ -508,7 +496,7 @@ void TCustomerFrm::AllInsSBtnClick(SubjectAction action)
     if (action == SubjectAction::DeleteAll || action == SubjectAction::DeleteSelected) {
         bool ok = true;
         if (action == SubjectAction::DeleteAll) {
-            ok = exec(QStringLiteral("Delete from CustClsNo where CustNo=?"), {custNo});
+            ok = mainDM().ExecCommand(QStringLiteral("Delete from CustClsNo where CustNo=?"), {custNo});
             if (ok)
                 CustClsNoDS.requery();
         } else if (CustClsNoDS.isActive() && !CustClsNoDS.isEmpty()) {
@@ -528,7 +516,7 @@ void TCustomerFrm::AllInsSBtnClick(SubjectAction action)
     if (action == SubjectAction::AddAll) {
         QVariantList values{custNo};
         const QString where = positional(*lastSubjectCondition(), &values);
-        if (!exec(QStringLiteral(
+        if (!mainDM().ExecCommand(QStringLiteral(
                       "Insert into CustClsNo (CustNo,ClsNo) Select ?,ClsNo from Clases where ") +
                       where,
                   values)) {

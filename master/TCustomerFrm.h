@@ -45,8 +45,6 @@ private:
     static Settings customerSettings(const TWindowContext& context);
     void buildFields();
     QWidget* buildSubjectPage();
-    /// Runs a statement built here with its values bound in order; false with the error text.
-    bool exec(const QString& sql, const QVariantList& values, QString* error = nullptr);
     bool subjectPrecondition();
 
     QHash<QString, QWidget*> m_editors; ///< by field name
