@@ -7,6 +7,7 @@
 #include <QLocale>
 #include <QStandardPaths>
 
+#include "data/DataFolder.h"
 #include "data/TDialogs.h"
 #include "data/TMainDM.h"
 #include "reports/office/OfficeError.h"
@@ -27,7 +28,7 @@ QString ooxmlName(const QString& fileName)
 TReportDM::TReportDM(TMainDM& mainDM, ReportDesktop& desktop, QObject* parent)
     : QObject(parent), m_mainDM(mainDM), m_desktop(desktop)
 {
-    const QString userFolder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    const QString userFolder = DataFolder::path();
     if (!userFolder.isEmpty())
         m_templateFolders.append(userFolder + QStringLiteral("/Report"));
     const QString configured = qEnvironmentVariable("HEYU_REPORT_DIR");
