@@ -191,8 +191,9 @@ bool parseGenerateOptions(QStringList& args, Generator::Options* options, QStrin
         else if (ok)
             options->scale = args[i + 1].toDouble(&ok);
         if (!ok || options->scale <= 0 || options->scale > 10) {
-            *error = QStringLiteral("%1 needs a %2").arg(args[i], seed ? QStringLiteral("whole number")
-                                                                      : QStringLiteral("scale from 0 to 10"));
+            *error = QStringLiteral("%1 needs a %2")
+                         .arg(args[i], seed ? QStringLiteral("whole number")
+                                            : QStringLiteral("scale from 0 to 10"));
             return false;
         }
         args.remove(i, 2);

@@ -9,8 +9,8 @@
 #include <QDate>
 #include <QElapsedTimer>
 #include <QSqlError>
-#include <QTime>
 #include <QSqlQuery>
+#include <QTime>
 #include <QVariant>
 
 #include "data/Connection.h"
@@ -64,35 +64,46 @@ template <std::size_t N> QString pick(const char* const (&list)[N], quint64 h)
     return QString::fromUtf8(list[h % N]);
 }
 
-const char* const Surnames[] = {"陳", "林", "黃", "張", "李", "王", "吳", "劉", "蔡", "楊", "許",
-                                "鄭", "謝", "郭", "洪", "曾", "邱", "廖", "賴", "周", "徐", "蘇",
-                                "葉", "莊", "呂", "江", "何", "蕭", "羅", "高"};
-const char* const Given[] = {"志明", "雅婷", "家豪", "淑芬", "俊傑", "美玲", "建宏", "怡君",
-                             "冠宇", "佳穎", "宗翰", "欣怡", "承恩", "文雄", "秀英", "子涵",
-                             "柏翰", "詠晴", "明哲", "靜宜"};
-const char* const TitleHead[] = {"春天的", "山中", "城市", "海上", "夜行", "遙遠的", "古典",
-                                 "現代", "寂靜的", "風中的", "島嶼", "東方", "青春", "時間的",
-                                 "夢裡", "無聲的", "森林", "星空下的", "河畔", "老街"};
-const char* const TitleTail[] = {"故事", "旅人", "散文", "小說", "歷史", "地圖", "筆記", "花園",
-                                 "手記", "研究", "導論", "入門", "日記", "對話", "回憶錄", "畫冊",
-                                 "百科", "詩集", "評論", "札記", "圖鑑", "講義", "年代", "書信",
-                                 "工作室"};
-const char* const Publishers[] = {"青禾出版社", "海灣文化", "北辰書業", "遠流書房", "晨星文庫",
-                                  "大雅出版", "南山書局", "立新文化", "光華圖書", "文心出版社",
-                                  "Harbor Academic Press", "Pacific Rim Books"};
+const char* const Surnames[] = {"陳", "林", "黃", "張", "李", "王", "吳", "劉", "蔡", "楊",
+                                "許", "鄭", "謝", "郭", "洪", "曾", "邱", "廖", "賴", "周",
+                                "徐", "蘇", "葉", "莊", "呂", "江", "何", "蕭", "羅", "高"};
+const char* const Given[] = {"志明", "雅婷", "家豪", "淑芬", "俊傑", "美玲", "建宏",
+                             "怡君", "冠宇", "佳穎", "宗翰", "欣怡", "承恩", "文雄",
+                             "秀英", "子涵", "柏翰", "詠晴", "明哲", "靜宜"};
+const char* const TitleHead[] = {
+    "春天的", "山中", "城市", "海上",   "夜行", "遙遠的", "古典", "現代",     "寂靜的", "風中的",
+    "島嶼",   "東方", "青春", "時間的", "夢裡", "無聲的", "森林", "星空下的", "河畔",   "老街"};
+const char* const TitleTail[] = {"故事",   "旅人", "散文", "小說",  "歷史", "地圖", "筆記",
+                                 "花園",   "手記", "研究", "導論",  "入門", "日記", "對話",
+                                 "回憶錄", "畫冊", "百科", "詩集",  "評論", "札記", "圖鑑",
+                                 "講義",   "年代", "書信", "工作室"};
+const char* const Publishers[] = {"青禾出版社",
+                                  "海灣文化",
+                                  "北辰書業",
+                                  "遠流書房",
+                                  "晨星文庫",
+                                  "大雅出版",
+                                  "南山書局",
+                                  "立新文化",
+                                  "光華圖書",
+                                  "文心出版社",
+                                  "Harbor Academic Press",
+                                  "Pacific Rim Books"};
 const char* const Cities[] = {"台北市", "新北市", "桃園市", "台中市", "台南市", "高雄市",
                               "新竹市", "基隆市", "嘉義市", "宜蘭縣", "花蓮縣", "屏東縣"};
-const char* const Roads[] = {"中正路", "民生路", "中山路", "和平東路", "復興北路", "建國路",
-                             "光復路", "忠孝東路", "信義路", "成功路"};
-const char* const CustomerKinds[] = {"書店", "圖書館", "國民小學", "高級中學", "大學圖書館",
-                                     "文化事業有限公司", "補習班", "書坊"};
+const char* const Roads[] = {"中正路", "民生路", "中山路",   "和平東路", "復興北路",
+                             "建國路", "光復路", "忠孝東路", "信義路",   "成功路"};
+const char* const CustomerKinds[] = {"書店",       "圖書館",           "國民小學", "高級中學",
+                                     "大學圖書館", "文化事業有限公司", "補習班",   "書坊"};
 const char* const SupplierKinds[] = {"出版社", "文化事業有限公司", "書業股份有限公司", "圖書公司",
                                      "出版有限公司"};
 const char* const Subjects[][3] = {
-    {"LIT", "Literature", "文學"},  {"HIS", "History", "歷史"},   {"SCI", "Science", "自然科學"},
-    {"LAN", "Languages", "語言學習"}, {"ART", "Art", "藝術設計"},  {"CHI", "Children", "兒童讀物"},
-    {"BUS", "Business", "商業管理"}, {"COM", "Computing", "電腦資訊"}, {"PHI", "Philosophy", "哲學"},
-    {"TRA", "Travel", "旅遊"},       {"COO", "Cooking", "飲食"},   {"MED", "Medicine", "醫學保健"}};
+    {"LIT", "Literature", "文學"},   {"HIS", "History", "歷史"},
+    {"SCI", "Science", "自然科學"},  {"LAN", "Languages", "語言學習"},
+    {"ART", "Art", "藝術設計"},      {"CHI", "Children", "兒童讀物"},
+    {"BUS", "Business", "商業管理"}, {"COM", "Computing", "電腦資訊"},
+    {"PHI", "Philosophy", "哲學"},   {"TRA", "Travel", "旅遊"},
+    {"COO", "Cooking", "飲食"},      {"MED", "Medicine", "醫學保健"}};
 constexpr int SubjectCount = int(sizeof(Subjects) / sizeof(Subjects[0]));
 constexpr int ClassesPerSubject = 5;
 
@@ -151,10 +162,10 @@ struct KindPlan
 };
 
 // About 400,000 documents at scale 1; stock adjustments (kind 0) have no lines.
-const KindPlan Plans[] = {
-    {1, 30000, 1, 20},  {7, 40000, 1, 30},  {2, 30000, 5, 60}, {4, 50000, 10, 100},
-    {6, 8000, 1, 5},    {3, 150000, 1, 12}, {5, 15000, 1, 3},  {12, 18000, 1, 3},
-    {10, 15000, 1, 10}, {11, 5000, 1, 10},  {0, 39000, -5, 20}};
+const KindPlan Plans[] = {{1, 30000, 1, 20},   {7, 40000, 1, 30}, {2, 30000, 5, 60},
+                          {4, 50000, 10, 100}, {6, 8000, 1, 5},   {3, 150000, 1, 12},
+                          {5, 15000, 1, 3},    {12, 18000, 1, 3}, {10, 15000, 1, 10},
+                          {11, 5000, 1, 10},   {0, 39000, -5, 20}};
 
 int stockSign(int kind)
 {
@@ -435,7 +446,8 @@ private:
         const QString separator = u",\n  "_s;
         const qsizetype open = createTable.indexOf(u"(\n  "_s);
         const QString table = createTable.mid(12, open - 12).trimmed();
-        QStringList parts = createTable.mid(open + 4, createTable.size() - open - 6).split(separator);
+        QStringList parts =
+            createTable.mid(open + 4, createTable.size() - open - 6).split(separator);
         for (qsizetype i = 0; i < parts.size();) {
             if (parts[i].startsWith(u"FOREIGN KEY"_s)) {
                 m_references << u"ALTER TABLE %1 ADD %2"_s.arg(table, parts[i]);
@@ -460,8 +472,8 @@ private:
         }
         if (!m_load.commit())
             return false;
-        m_out << m_references.size() + m_deferred.size() << " in " << QString::number(t.elapsed() / 1000.0, 'f', 1)
-              << " s\n";
+        m_out << m_references.size() + m_deferred.size() << " in "
+              << QString::number(t.elapsed() / 1000.0, 'f', 1) << " s\n";
         t.restart();
         m_out << "analyze: " << Qt::flush;
         if (m_backend == Backend::Sqlite) {
@@ -482,10 +494,7 @@ private:
 
     // ---- master data ----------------------------------------------------------------------
 
-    QString personName(quint64 h) const
-    {
-        return pick(Surnames, h) + pick(Given, h >> 16);
-    }
+    QString personName(quint64 h) const { return pick(Surnames, h) + pick(Given, h >> 16); }
     QString address(quint64 h) const
     {
         return pick(Cities, h) + pick(Roads, h >> 8) + u"%1號"_s.arg(1 + (h >> 20) % 300);
@@ -503,7 +512,8 @@ private:
                  u"V_CR"_s, u"Alliance"_s, u"WDate"_s});
         for (int i = 0; i < BranchCount; ++i) {
             const quint64 h = hashOf(m_options.seed, 1, quint64(i));
-            const QString name = i == 0 ? u"禾嶼圖書總公司"_s : u"禾嶼圖書%1分公司"_s.arg(pick(Cities, h));
+            const QString name =
+                i == 0 ? u"禾嶼圖書總公司"_s : u"禾嶼圖書%1分公司"_s.arg(pick(Cities, h));
             if (!b.row(m_branches[i], name, personName(h), address(h >> 3), phone(h >> 5), 0, 30, 1,
                        m_dates[0]))
                 return false;
@@ -515,8 +525,8 @@ private:
                                          : pick(Cities, h >> 4).left(2) + pick(Given, h >> 9) +
                                                pick(SupplierKinds, h >> 13) + QString::number(i);
             if (!b.row(Generator::supplierNo(i), name.left(40), personName(h >> 17),
-                       address(h >> 21), phone(h >> 25), foreign ? 1 : 0, int(30 + (h >> 33) % 4 * 15),
-                       0, day(h >> 37)))
+                       address(h >> 21), phone(h >> 25), foreign ? 1 : 0,
+                       int(30 + (h >> 33) % 4 * 15), 0, day(h >> 37)))
                 return false;
         }
         return done(b);
@@ -607,23 +617,24 @@ private:
         return name;
     }
     QString author(qint64 i) const { return personName(hashOf(m_options.seed, 7, quint64(i))); }
-    QString publisher(qint64 i) const { return pick(Publishers, hashOf(m_options.seed, 8, quint64(i))); }
-    QVariant isbn(qint64 i) const
+    QString publisher(qint64 i) const
     {
-        return i % 20 == 19 ? NullText : QVariant(Generator::isbn(i));
+        return pick(Publishers, hashOf(m_options.seed, 8, quint64(i)));
     }
+    QVariant isbn(qint64 i) const { return i % 20 == 19 ? NullText : QVariant(Generator::isbn(i)); }
     QString barCode(qint64 i) const
     {
         // Books without an ISBN carry the house's own EAN.
-        return i % 20 == 19 ? withCheckDigit(u"200%1"_s.arg(i, 9, 10, QLatin1Char('0'))) : Generator::isbn(i);
+        return i % 20 == 19 ? withCheckDigit(u"200%1"_s.arg(i, 9, 10, QLatin1Char('0')))
+                            : Generator::isbn(i);
     }
 
     bool books()
     {
-        QStringList columns = {u"BookNo"_s,  u"BookName"_s, u"Author"_s,   u"ISBN"_s,
-                               u"BarCode"_s, u"BPublisher"_s, u"VNo"_s,    u"ClsNo"_s,
-                               u"NTPrice"_s, u"FPrice"_s,   u"ORI_CR"_s,   u"KDiscount"_s,
-                               u"PubYear"_s, u"BWeight"_s,  u"In_Date"_s,  u"WDate"_s};
+        QStringList columns = {u"BookNo"_s,  u"BookName"_s,   u"Author"_s,  u"ISBN"_s,
+                               u"BarCode"_s, u"BPublisher"_s, u"VNo"_s,     u"ClsNo"_s,
+                               u"NTPrice"_s, u"FPrice"_s,     u"ORI_CR"_s,  u"KDiscount"_s,
+                               u"PubYear"_s, u"BWeight"_s,    u"In_Date"_s, u"WDate"_s};
         for (const QString& code : std::as_const(m_branches))
             columns << u"Stock"_s + code;
         Batch b(m_load, u"Book"_s, columns);
@@ -667,8 +678,7 @@ private:
                 } else {
                     const qint64 head = std::llround(count * 0.3);
                     const qint64 rest = count - head;
-                    mine = branch == 0 ? head
-                                       : rest / 9 + (branch - 1 < rest % 9 ? 1 : 0);
+                    mine = branch == 0 ? head : rest / 9 + (branch - 1 < rest % 9 ? 1 : 0);
                 }
                 for (qint64 j = 0; j < mine; ++j) {
                     Doc d{};
@@ -676,15 +686,14 @@ private:
                     d.branch = branch;
                     d.pno = plan.kind == 11 ? ++inquiryNo : int(j + 1);
                     d.day = int(j * Days / mine);
-                    d.partner = int(rng.below(partnerColumn(plan.kind).startsWith(u'V')
-                                                  ? m_suppliers
-                                                  : m_customers));
+                    d.partner = int(rng.below(
+                        partnerColumn(plan.kind).startsWith(u'V') ? m_suppliers : m_customers));
                     // The last two months are still partly open.
                     const bool recent = d.day > Days - 60;
                     d.complete = rng.chance(recent ? 50 : 97);
                     d.firstLine = int(m_lines.size());
-                    const bool longShipment = plan.kind == 3 && branch == 0 &&
-                                              d.pno == Generator::LongShipmentPNo;
+                    const bool longShipment =
+                        plan.kind == 3 && branch == 0 && d.pno == Generator::LongShipmentPNo;
                     if (longShipment)
                         d.complete = false;
                     if (plan.kind == 0) {
@@ -699,8 +708,8 @@ private:
                         d.partner = 0;
                         m_stock[size_t(book) * BranchCount + size_t(branch)] += qty;
                     } else {
-                        int lines = longShipment ? Generator::LongShipmentLines
-                                                 : int(1 + rng.below(10));
+                        int lines =
+                            longShipment ? Generator::LongShipmentLines : int(1 + rng.below(10));
                         const bool history = serial % 97 == 0 || longShipment;
                         addLines(rng, plan, d, lines, history);
                     }
@@ -743,8 +752,9 @@ private:
             (plan.kind == 3 || plan.kind == 6) && !received.empty() && lines <= 10;
         std::array<int, 10> taken{};
         for (int j = 0; j < lines; ++j) {
-            int book =
-                history && j == 0 ? 0 : int(1 + (start + (j - (history ? 1 : 0)) * stride) % others);
+            int book = history && j == 0
+                           ? 0
+                           : int(1 + (start + (j - (history ? 1 : 0)) * stride) % others);
             int available = std::numeric_limits<int>::max();
             if (fromStock && !(history && j == 0)) {
                 // A completed document takes only what is there; a few tries, else a line less.
@@ -769,8 +779,8 @@ private:
             }
             Line l;
             l.book = book;
-            l.qty = std::min(available,
-                             int(plan.qtyLow + rng.below(plan.qtyHigh - plan.qtyLow + 1)));
+            l.qty =
+                std::min(available, int(plan.qtyLow + rng.below(plan.qtyHigh - plan.qtyLow + 1)));
             l.currency = foreign ? 1 : 0;
             l.priceCents =
                 foreign ? int(std::lround(priceCents(book) / Rates[1].rate)) : priceCents(book);
@@ -856,13 +866,21 @@ private:
             for (int j = 0; j < d.lineCount; ++j) {
                 const Line& l = m_lines[size_t(d.firstLine + j)];
                 const Rate& r = Rates[l.currency];
-                v = {m_branches[d.branch], d.pno, Generator::bookNo(l.book, m_books),
-                     l.priceCents / 100.0,  l.qty, l.discPercent / 100.0,
-                     QString::fromLatin1(r.code), r.rate, unSum(l), time(d, j)};
+                v = {m_branches[d.branch],
+                     d.pno,
+                     Generator::bookNo(l.book, m_books),
+                     l.priceCents / 100.0,
+                     l.qty,
+                     l.discPercent / 100.0,
+                     QString::fromLatin1(r.code),
+                     r.rate,
+                     unSum(l),
+                     time(d, j)};
                 // Some lines of a purchase or counter sale name the customer they are for.
                 if (customer)
-                    v << (j % 3 == 0 ? QVariant(Generator::customerNo((d.partner + j) % m_customers))
-                                     : NullText);
+                    v << (j % 3 == 0
+                              ? QVariant(Generator::customerNo((d.partner + j) % m_customers))
+                              : NullText);
                 if (!b.rowOf(v))
                     return false;
             }
@@ -1001,7 +1019,7 @@ private:
     QStringList m_references;
     std::vector<Doc> m_docs;
     std::vector<Line> m_lines;
-    std::vector<int> m_stock; ///< book * BranchCount + branch
+    std::vector<int> m_stock;                             ///< book * BranchCount + branch
     std::array<std::vector<int>, BranchCount> m_received; ///< books on each branch's receipts
     qint64 m_rows = 0;
 };

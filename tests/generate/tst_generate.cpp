@@ -44,11 +44,11 @@ int generate(const TestDb& db, quint64 seed, QString* err = nullptr)
     QString errText;
     QTextStream out(&outText);
     QTextStream errStream(&errText);
-    const int status = DbAdmin::run(QStringList{QStringLiteral("generate")}
-                                        << target(db) << QStringLiteral("--scale")
-                                        << QString::number(Scale) << QStringLiteral("--seed")
-                                        << QString::number(seed),
-                                    out, errStream);
+    const int status =
+        DbAdmin::run(QStringList{QStringLiteral("generate")}
+                         << target(db) << QStringLiteral("--scale") << QString::number(Scale)
+                         << QStringLiteral("--seed") << QString::number(seed),
+                     out, errStream);
     errStream.flush();
     if (err)
         *err = errText;
@@ -161,19 +161,24 @@ void TestGenerate::company()
     auto con = openConnection(*db);
 
     // Proportions of the full company.
-    QCOMPARE(scalar(*con, QStringLiteral("SELECT COUNT(*) FROM Book")), Generator::bookCount(Scale));
+    QCOMPARE(scalar(*con, QStringLiteral("SELECT COUNT(*) FROM Book")),
+             Generator::bookCount(Scale));
     QCOMPARE(scalar(*con, QStringLiteral("SELECT COUNT(*) FROM Customer")), qint64(50000 * Scale));
-    QCOMPARE(scalar(*con, QStringLiteral("SELECT COUNT(*) FROM Vendor WHERE Alliance = 1")), qint64(10));
+    QCOMPARE(scalar(*con, QStringLiteral("SELECT COUNT(*) FROM Vendor WHERE Alliance = 1")),
+             qint64(10));
     QCOMPARE(Schema::branchCodesInDatabase(*con), Generator::branchCodes());
     qint64 documents = scalar(*con, QStringLiteral("SELECT COUNT(*) FROM BRStock"));
     qint64 lines = 0;
     for (int kind : {1, 2, 3, 4, 5, 6, 7, 10, 11, 12}) {
         const DocKindDef* def = Schema::docKind(kind);
-        const qint64 heads = scalar(*con, QStringLiteral("SELECT COUNT(*) FROM %1").arg(def->header));
+        const qint64 heads =
+            scalar(*con, QStringLiteral("SELECT COUNT(*) FROM %1").arg(def->header));
         QVERIFY2(heads > 0, qPrintable(def->header));
-        QVERIFY2(scalar(*con, QStringLiteral("SELECT COUNT(*) FROM %1 WHERE EComplete = 1")
-                                  .arg(def->header)) > 0,
-                 qPrintable(def->header));
+        QVERIFY2(
+            scalar(*con,
+                   QStringLiteral("SELECT COUNT(*) FROM %1 WHERE EComplete = 1").arg(def->header)) >
+                0,
+            qPrintable(def->header));
         documents += heads;
         lines += scalar(*con, QStringLiteral("SELECT COUNT(*) FROM %1").arg(def->detail));
     }
@@ -182,23 +187,27 @@ void TestGenerate::company()
     // The long shipment adds its 200 lines to the proportion.
     QVERIFY2(lines >= 2000000 * Scale * 0.8 && lines <= 2000000 * Scale * 1.2 + 200,
              qPrintable(QString::number(lines)));
-    QCOMPARE(scalar(*con, QStringLiteral("SELECT COUNT(*) FROM ExpDetail WHERE SArea = 'C0' AND "
-                                         "PNo = ?"),
+    QCOMPARE(scalar(*con,
+                    QStringLiteral("SELECT COUNT(*) FROM ExpDetail WHERE SArea = 'C0' AND "
+                                   "PNo = ?"),
                     {Generator::LongShipmentPNo}),
              qint64(Generator::LongShipmentLines));
-    QCOMPARE(scalar(*con, QStringLiteral("SELECT EComplete FROM ExportM WHERE SArea = 'C0' AND "
-                                         "PNo = ?"),
+    QCOMPARE(scalar(*con,
+                    QStringLiteral("SELECT EComplete FROM ExportM WHERE SArea = 'C0' AND "
+                                   "PNo = ?"),
                     {Generator::LongShipmentPNo}),
              qint64(0));
-    QVERIFY(scalar(*con, QStringLiteral("SELECT COUNT(*) FROM Book WHERE BookName LIKE '%詩%'")) > 0);
+    QVERIFY(scalar(*con, QStringLiteral("SELECT COUNT(*) FROM Book WHERE BookName LIKE '%詩%'")) >
+            0);
 
     // Stock agrees with the completed documents of every branch, is never below zero, and is not
     // trivially zero.
     for (const QString& branch : Generator::branchCodes()) {
         QCOMPARE(scalar(*con, mismatchedStock(branch), {branch, branch, branch, branch, branch}),
                  qint64(0));
-        QCOMPARE(scalar(*con, QStringLiteral("SELECT COUNT(*) FROM Book WHERE Stock%1 < 0").arg(branch)),
-                 qint64(0));
+        QCOMPARE(
+            scalar(*con, QStringLiteral("SELECT COUNT(*) FROM Book WHERE Stock%1 < 0").arg(branch)),
+            qint64(0));
     }
     QVERIFY(scalar(*con, QStringLiteral("SELECT COUNT(*) FROM Book WHERE StockC0 <> 0")) > 10);
 
@@ -206,13 +215,13 @@ void TestGenerate::company()
     const qint64 pno = scalar(
         *con, QStringLiteral("SELECT MIN(PNo) FROM ExportM WHERE SArea = 'C0' AND EComplete = 1"));
     QVERIFY(pno > 0);
-    const QString stockOfShipment = QStringLiteral(
-        "SELECT SUM(b.StockC0) FROM Book b WHERE b.BookNo IN "
-        "(SELECT BookNo FROM ExpDetail WHERE SArea = 'C0' AND PNo = ?)");
+    const QString stockOfShipment =
+        QStringLiteral("SELECT SUM(b.StockC0) FROM Book b WHERE b.BookNo IN "
+                       "(SELECT BookNo FROM ExpDetail WHERE SArea = 'C0' AND PNo = ?)");
     const qint64 before = scalar(*con, stockOfShipment, {pno});
-    const qint64 shipped =
-        scalar(*con, QStringLiteral("SELECT SUM(Qty) FROM ExpDetail WHERE SArea = 'C0' AND PNo = ?"),
-               {pno});
+    const qint64 shipped = scalar(
+        *con, QStringLiteral("SELECT SUM(Qty) FROM ExpDetail WHERE SArea = 'C0' AND PNo = ?"),
+        {pno});
     {
         TransactionGuard tx(*con);
         QVERIFY(tx.begin());
@@ -236,10 +245,13 @@ void TestGenerate::company()
         QVERIFY(tx.begin());
         const auto next = Procedures::AutoPNo(*con, QStringLiteral("C0"), 3);
         QVERIFY2(next, qPrintable(next.error.text));
-        QCOMPARE(qint64(next.pno), scalar(*con, QStringLiteral("SELECT MAX(PNo) FROM ExportM WHERE SArea = 'C0'")) + 1);
+        QCOMPARE(qint64(next.pno),
+                 scalar(*con, QStringLiteral("SELECT MAX(PNo) FROM ExportM WHERE SArea = 'C0'")) +
+                     1);
         const auto inquiry = Procedures::AutoPNo(*con, QStringLiteral("C3"), 11);
         QVERIFY2(inquiry, qPrintable(inquiry.error.text));
-        QCOMPARE(qint64(inquiry.pno), scalar(*con, QStringLiteral("SELECT MAX(PNo) FROM InquireM")) + 1);
+        QCOMPARE(qint64(inquiry.pno),
+                 scalar(*con, QStringLiteral("SELECT MAX(PNo) FROM InquireM")) + 1);
         tx.rollback();
     }
 
@@ -263,7 +275,8 @@ void TestGenerate::company()
     QCOMPARE(generate(*db, 11, &error), 1);
     QVERIFY2(error.contains(QStringLiteral("already holds a schema")), qPrintable(error));
     con = openConnection(*db);
-    QCOMPARE(scalar(*con, QStringLiteral("SELECT COUNT(*) FROM Book")), Generator::bookCount(Scale));
+    QCOMPARE(scalar(*con, QStringLiteral("SELECT COUNT(*) FROM Book")),
+             Generator::bookCount(Scale));
 }
 
 void TestGenerate::sameSeedSameContent()
