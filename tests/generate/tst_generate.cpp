@@ -145,6 +145,8 @@ private slots:
     void company_data();
     void company();
     void sameSeedSameContent();
+    void refusedOptions_data();
+    void refusedOptions();
 };
 
 void TestGenerate::company_data()
@@ -294,6 +296,34 @@ void TestGenerate::sameSeedSameContent()
     }
     QCOMPARE(sums[0], sums[1]);
     QVERIFY(sums[0] != sums[2]);
+}
+
+void TestGenerate::refusedOptions_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::newRow("scale_zero") << QStringList{QStringLiteral("--scale"), QStringLiteral("0")};
+    QTest::newRow("scale_text") << QStringList{QStringLiteral("--scale"), QStringLiteral("big")};
+    QTest::newRow("seed_negative") << QStringList{QStringLiteral("--seed"), QStringLiteral("-1")};
+    QTest::newRow("seed_missing") << QStringList{QStringLiteral("--seed")};
+}
+
+void TestGenerate::refusedOptions()
+{
+    // A mistyped option is refused before anything is made: no file is left behind.
+    QFETCH(QStringList, options);
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("big.db"));
+    QString outText;
+    QString errText;
+    QTextStream out(&outText);
+    QTextStream err(&errText);
+    QCOMPARE(DbAdmin::run(QStringList{QStringLiteral("generate"), QStringLiteral("--sqlite"), file}
+                              << options,
+                          out, err),
+             2);
+    err.flush();
+    QVERIFY(errText.startsWith(QStringLiteral("heyu-db: ")));
+    QVERIFY(!QFile::exists(file));
 }
 
 QTEST_GUILESS_MAIN(TestGenerate)
