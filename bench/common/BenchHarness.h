@@ -1,0 +1,48 @@
+#pragma once
+
+#include <functional>
+
+#include <QList>
+#include <QString>
+#include <QTextStream>
+
+#include "data/DbConfig.h"
+
+/**
+ * @brief What every benchmark shares: the database named on the command line, repeated timing
+ * with its median, the process peak memory, and one printed table row per measurement.
+ *
+ * Command line: `--sqlite FILE` (an existing database file) or `--config DBSet.INI`; other
+ * arguments are left to the benchmark in `rest`.
+ */
+namespace Bench {
+
+struct Target
+{
+    DbSettings settings;
+    QString backendName; ///< "SQLite" or "PostgreSQL"
+    QStringList rest;
+};
+
+/// Reads the database arguments; false with a usage text in `error`.
+bool parseArguments(const QStringList& arguments, Target* target, QString* error);
+
+/// Milliseconds of each of `runs` calls of `call` after `warmUp` unmeasured ones; a call that
+/// returns false ends the series early with what was measured so far.
+QList<double> timeRuns(int runs, const std::function<bool()>& call, int warmUp = 3);
+
+double median(QList<double> ms);
+
+/// VmHWM of /proc/self/status in MiB: the largest resident size this process has had.
+double peakResidentMiB();
+/// VmRSS: the resident size now, in MiB.
+double residentMiB();
+
+/// Prints the table header once.
+void printHeader(QTextStream& out);
+/// One row: backend, measurement, our median, the floor's median (0 for none), their ratio, and
+/// free notes such as row counts or memory.
+void printRow(QTextStream& out, const QString& backend, const QString& measurement, double ms,
+              double floorMs, const QString& notes = {});
+
+} // namespace Bench
