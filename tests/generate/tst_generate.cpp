@@ -17,27 +17,6 @@ namespace {
 
 constexpr double Scale = 0.0005;
 
-std::unique_ptr<Connection> openConnection(const TestDb& db)
-{
-    static int counter = 0;
-    auto con = std::make_unique<Connection>(QStringLiteral("generate-%1").arg(++counter));
-    con->configure(db.settings());
-    return con;
-}
-
-/// The heyu-db options that name this database, through DBSet.INI for the server.
-QStringList target(const TestDb& db)
-{
-    if (db.settings().backend == Backend::Sqlite)
-        return {QStringLiteral("--sqlite"), db.settings().sqliteFile};
-    const QString ini = db.dir() + QStringLiteral("/DBSet.INI");
-    QFile file(ini);
-    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        file.write(
-            (db.iniLineOne() + QLatin1Char('\n') + db.iniLineTwo() + QLatin1Char('\n')).toUtf8());
-    return {QStringLiteral("--config"), ini};
-}
-
 int generate(const TestDb& db, quint64 seed, QString* err = nullptr)
 {
     QString outText;
@@ -46,7 +25,7 @@ int generate(const TestDb& db, quint64 seed, QString* err = nullptr)
     QTextStream errStream(&errText);
     const int status =
         DbAdmin::run(QStringList{QStringLiteral("generate")}
-                         << target(db) << QStringLiteral("--scale") << QString::number(Scale)
+                         << db.heyuDbTarget() << QStringLiteral("--scale") << QString::number(Scale)
                          << QStringLiteral("--seed") << QString::number(seed),
                      out, errStream);
     errStream.flush();
@@ -160,7 +139,7 @@ void TestGenerate::company()
     auto db = TestDb::create(backend);
     QVERIFY(db);
     QCOMPARE(generate(*db, 11), 0);
-    auto con = openConnection(*db);
+    auto con = db->connect(QStringLiteral("generate"));
 
     // Proportions of the full company.
     QCOMPARE(scalar(*con, QStringLiteral("SELECT COUNT(*) FROM Book")),
@@ -261,7 +240,7 @@ void TestGenerate::company()
     auto fresh = TestDb::create(backend);
     QString error;
     QVERIFY2(fresh->createSchema(Generator::branchCodes(), &error), qPrintable(error));
-    auto freshCon = openConnection(*fresh);
+    auto freshCon = fresh->connect(QStringLiteral("generate"));
     QCOMPARE(schemaObjects(*con), schemaObjects(*freshCon));
     if (backend == Backend::Sqlite) {
         QSqlQuery q = exec(*con, QStringLiteral("PRAGMA foreign_key_check"));
@@ -276,7 +255,7 @@ void TestGenerate::company()
     con.reset();
     QCOMPARE(generate(*db, 11, &error), 1);
     QVERIFY2(error.contains(QStringLiteral("already holds a schema")), qPrintable(error));
-    con = openConnection(*db);
+    con = db->connect(QStringLiteral("generate"));
     QCOMPARE(scalar(*con, QStringLiteral("SELECT COUNT(*) FROM Book")),
              Generator::bookCount(Scale));
 }
@@ -291,7 +270,7 @@ void TestGenerate::sameSeedSameContent()
     for (quint64 seed : {5, 5, 6}) {
         auto db = TestDb::sqlite();
         QCOMPARE(generate(*db, seed), 0);
-        auto con = openConnection(*db);
+        auto con = db->connect(QStringLiteral("generate"));
         sums << checksum(*con, tables);
     }
     QCOMPARE(sums[0], sums[1]);

@@ -14,27 +14,6 @@
 
 namespace {
 
-std::unique_ptr<Connection> openConnection(const TestDb& db)
-{
-    static int counter = 0;
-    auto con = std::make_unique<Connection>(QStringLiteral("schema-%1").arg(++counter));
-    con->configure(db.settings());
-    return con;
-}
-
-/// The heyu-db options that name this database.
-QStringList target(const TestDb& db)
-{
-    if (db.settings().backend == Backend::Sqlite)
-        return {QStringLiteral("--sqlite"), db.settings().sqliteFile};
-    const QString ini = db.dir() + QStringLiteral("/DBSet.INI");
-    QFile file(ini);
-    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        file.write(
-            (db.iniLineOne() + QLatin1Char('\n') + db.iniLineTwo() + QLatin1Char('\n')).toUtf8());
-    return {QStringLiteral("--config"), ini};
-}
-
 struct AdminRun
 {
     int status = -1;
@@ -183,9 +162,9 @@ void TestSchema::initCreatesEverything()
     QFETCH(Backend, backend);
     std::unique_ptr<TestDb> db = TestDb::create(backend);
     QVERIFY(db);
-    const AdminRun r = admin(QStringList{QStringLiteral("init")} << target(*db));
+    const AdminRun r = admin(QStringList{QStringLiteral("init")} << db->heyuDbTarget());
     QVERIFY2(r.status == 0, qPrintable(r.err));
-    std::unique_ptr<Connection> con = openConnection(*db);
+    std::unique_ptr<Connection> con = db->connect(QStringLiteral("schema"));
     QCOMPARE(Schema::storedVersion(*con), Schema::version());
 
     const QStringList relations = lower(con->database().tables(QSql::AllTables));
@@ -231,7 +210,7 @@ void TestSchema::initCreatesEverything()
         QCOMPARE(columnsOf(*con, it.key()), it.value());
 
     // A second init refuses to touch the database.
-    QCOMPARE(admin(QStringList{QStringLiteral("init")} << target(*db)).status, 1);
+    QCOMPARE(admin(QStringList{QStringLiteral("init")} << db->heyuDbTarget()).status, 1);
     QCOMPARE(Schema::storedVersion(*con), Schema::version());
 }
 
@@ -266,7 +245,7 @@ void TestSchema::totals()
     std::unique_ptr<TestDb> db = TestDb::create(backend);
     QVERIFY(db);
     QVERIFY(db->createSchema());
-    std::unique_ptr<Connection> con = openConnection(*db);
+    std::unique_ptr<Connection> con = db->connect(QStringLiteral("schema"));
     QVERIFY(exec(*con, QStringLiteral("INSERT INTO Vendor (VNo, VName) VALUES ('V1', 'S')"))
                 .isActive());
     QVERIFY(exec(*con,
@@ -337,7 +316,7 @@ void TestSchema::refusedValues()
     QVERIFY(db);
     QString error;
     QVERIFY2(db->loadDemo(&error), qPrintable(error));
-    std::unique_ptr<Connection> con = openConnection(*db);
+    std::unique_ptr<Connection> con = db->connect(QStringLiteral("schema"));
     const QVariant day = SqlDialect::dateValue(backend, QDate(2026, 11, 21));
 
     struct Case
@@ -450,7 +429,7 @@ void TestSchema::references()
     QVERIFY(db);
     QString error;
     QVERIFY2(db->loadDemo(&error), qPrintable(error));
-    std::unique_ptr<Connection> con = openConnection(*db);
+    std::unique_ptr<Connection> con = db->connect(QStringLiteral("schema"));
     const auto count = [&](const QString& sql) { return scalar(*con, sql).toInt(); };
     const auto change = [&](const QString& sql) {
         TransactionGuard tx(*con);
@@ -510,7 +489,7 @@ void TestSchema::outstandingViews()
     QVERIFY(db);
     QString error;
     QVERIFY2(db->loadDemo(&error), qPrintable(error));
-    std::unique_ptr<Connection> con = openConnection(*db);
+    std::unique_ptr<Connection> con = db->connect(QStringLiteral("schema"));
 
     // One book on two lines of an order, shipped in two shipments: each quantity counts once.
     const QStringList setup = {
@@ -573,7 +552,7 @@ void TestSchema::reconciliationViews()
     QVERIFY(db);
     QString error;
     QVERIFY2(db->loadDemo(&error), qPrintable(error));
-    std::unique_ptr<Connection> con = openConnection(*db);
+    std::unique_ptr<Connection> con = db->connect(QStringLiteral("schema"));
     const auto rows = [&](const QString& sql) {
         QStringList out;
         QSqlQuery q = exec(*con, sql);
@@ -634,8 +613,8 @@ void TestSchema::addBranch()
     QVERIFY(db);
     QString error;
     QVERIFY2(db->loadDemo(&error), qPrintable(error));
-    const QStringList where = target(*db);
-    std::unique_ptr<Connection> con = openConnection(*db);
+    const QStringList where = db->heyuDbTarget();
+    std::unique_ptr<Connection> con = db->connect(QStringLiteral("schema"));
     const int books = scalar(*con, QStringLiteral("SELECT COUNT(*) FROM Book")).toInt();
 
     for (int run = 0; run < 2; ++run) {
@@ -693,7 +672,7 @@ void TestSchema::upgrade()
     QFETCH(Backend, backend);
     std::unique_ptr<TestDb> db = TestDb::create(backend);
     QVERIFY(db);
-    std::unique_ptr<Connection> con = openConnection(*db);
+    std::unique_ptr<Connection> con = db->connect(QStringLiteral("schema"));
     QVERIFY(makeVersionOne(*db, *con));
     QCOMPARE(Schema::storedVersion(*con), 1);
     QMap<QString, int> counts;
@@ -701,7 +680,7 @@ void TestSchema::upgrade()
         counts[t] = scalar(*con, QStringLiteral("SELECT COUNT(*) FROM %1").arg(t)).toInt();
     con->close();
 
-    const QStringList where = target(*db);
+    const QStringList where = db->heyuDbTarget();
     AdminRun r = admin(QStringList{QStringLiteral("upgrade")} << where);
     QVERIFY2(r.status == 0, qPrintable(r.err));
     QVERIFY2(r.out.contains(QStringLiteral("from version 1 to %1").arg(Schema::version())),
@@ -753,14 +732,14 @@ void TestSchema::upgradeRefusedKeepsDatabase()
     QFETCH(Backend, backend);
     std::unique_ptr<TestDb> db = TestDb::create(backend);
     QVERIFY(db);
-    std::unique_ptr<Connection> con = openConnection(*db);
+    std::unique_ptr<Connection> con = db->connect(QStringLiteral("schema"));
     QVERIFY(makeVersionOne(*db, *con));
     // A book of a supplier that no longer exists cannot enter the new schema.
     QVERIFY(exec(*con, QStringLiteral("INSERT INTO Book (BookNo, VNo, StockC0) VALUES ('B9', 'GONE', 3)")).isActive());
     const int books = scalar(*con, QStringLiteral("SELECT COUNT(*) FROM Book")).toInt();
     con->close();
 
-    const AdminRun r = admin(QStringList{QStringLiteral("upgrade")} << target(*db));
+    const AdminRun r = admin(QStringList{QStringLiteral("upgrade")} << db->heyuDbTarget());
     QVERIFY(r.status != 0);
     QVERIFY2(!r.err.isEmpty(), qPrintable(r.out));
     QCOMPARE(Schema::storedVersion(*con), 1);

@@ -149,3 +149,22 @@ bool TestDb::loadDemo(QString* error)
     return Schema::create(con, DemoData::branchCodes(), error) && DemoData::load(con, error)
            && tx.commit();
 }
+
+std::unique_ptr<Connection> TestDb::connect(const QString& name) const
+{
+    static int counter = 0;
+    auto con = std::make_unique<Connection>(QStringLiteral("%1-%2").arg(name).arg(++counter));
+    con->configure(m_settings);
+    return con;
+}
+
+QStringList TestDb::heyuDbTarget() const
+{
+    if (m_settings.backend == Backend::Sqlite)
+        return {QStringLiteral("--sqlite"), m_settings.sqliteFile};
+    const QString ini = dir() + QStringLiteral("/DBSet.INI");
+    QFile file(ini);
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        file.write((iniLineOne() + QLatin1Char('\n') + iniLineTwo() + QLatin1Char('\n')).toUtf8());
+    return {QStringLiteral("--config"), ini};
+}

@@ -42,6 +42,10 @@ public:
     /// Creates the bare schema with the given branches.
     bool createSchema(const QStringList& branches = {QStringLiteral("C0")}, QString* error = nullptr);
     QString dir() const { return m_dir.path(); }
+    /// A connection of its own to this database, named `name` + a running number.
+    std::unique_ptr<Connection> connect(const QString& name) const;
+    /// The heyu-db options that name this database (through a DBSet.INI for the server).
+    QStringList heyuDbTarget() const;
 
 private:
     TestDb() = default;
