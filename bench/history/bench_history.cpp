@@ -2,9 +2,13 @@
 // for many partners and books, one branch and all companies, against documents of ten years.
 //
 //   bench_history [documents] [--config DBSet.INI]
+//   bench_history --generated (--sqlite FILE | --config DBSet.INI)
 //
 // Without --config the figures are taken on a fresh SQLite file; with it, on the (empty) database
-// the file names, PostgreSQL or SQLite. Build without sanitizers for real figures.
+// the file names, PostgreSQL or SQLite. With --generated, on a database made by `heyu-db generate`:
+// BookDetail of its history book over the five years, for one branch and for every company, each
+// beside the same statement prepared once and read straight. Build without sanitizers for real
+// figures.
 
 #include <algorithm>
 #include <functional>
@@ -14,14 +18,17 @@
 #include <QFile>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QSqlRecord>
 #include <QTemporaryDir>
 #include <QTextStream>
 
+#include "bench/common/BenchHarness.h"
 #include "data/Connection.h"
 #include "data/DbConfig.h"
 #include "data/Schema.h"
 #include "data/SqlDialect.h"
 #include "data/procedures/Procedures.h"
+#include "tools/Generator.h"
 
 namespace {
 
@@ -198,12 +205,173 @@ void measure(QTextStream& out, Connection& con, const char* title, const Call& c
         << Qt::endl;
 }
 
+// --- on a generated database -------------------------------------------------------------------
+
+/// The document lines BookDetail reads for one kind: header table, line table, partner column.
+struct Lines
+{
+    const char* head;
+    const char* lines;
+    const char* partner;
+};
+
+QList<Lines> linesOf(int opf)
+{
+    switch (opf) {
+    case 1:
+        return {{"Quote", "QuoteDetail", "h.CustNo"}};
+    case 2:
+        return {{"OrderM", "OrdDetail", "h.CustNo"}};
+    case 3:
+        return {{"BuyM", "BuyDetail", "h.VNO"}};
+    case 4:
+        return {{"ImportM", "ImpDetail", "h.VNo"}, {"ImpRet", "IRDetail", "h.VNo"}};
+    case 5:
+        return {{"ExportM", "ExpDetail", "h.CustNo"},
+                {"ExpRet", "ERDetail", "h.CustNo"},
+                {"CounterM", "CountDetail", "d.CustNo"}};
+    default:
+        return {};
+    }
+}
+
+/// The statement BookDetail runs for a kind, written out, with its values in order.
+QString floorSql(Connection& con, int opf, const QDate& from, const QDate& to, const QString& book,
+                 const QString& area, QVariantList* values)
+{
+    const auto period = [&](const QString& alias) {
+        QString sql = QStringLiteral(" AND %1.EDate >= ? AND %1.EDate < ?").arg(alias);
+        *values << SqlDialect::dateValue(con.backend(), from)
+                << SqlDialect::dateValue(con.backend(), to.addDays(1));
+        if (area != QLatin1String("%")) {
+            sql += QStringLiteral(" AND %1.SArea = ?").arg(alias);
+            *values << area;
+        }
+        return sql;
+    };
+    if (opf == 6) {
+        *values << book;
+        return QStringLiteral("SELECT s.PNo, s.EDate, s.Qty, s.BRReason, s.UsCode, s.SArea "
+                              "FROM BRStock s WHERE s.BookNo = ?") +
+               period(QStringLiteral("s")) + QStringLiteral(" ORDER BY s.EDate, s.PNo");
+    }
+    QStringList selects;
+    const QList<Lines> sources = linesOf(opf);
+    for (int i = 0; i < sources.size(); ++i) {
+        const Lines& s = sources.at(i);
+        const QString partner = QString::fromLatin1(s.partner);
+        const bool supplier = partner.endsWith(QLatin1String("VNo"), Qt::CaseInsensitive);
+        *values << book;
+        selects << QStringLiteral(
+                       "SELECT h.PNo AS pno, h.EDate AS edate, %1, p.%2, d.Price, d.Qty, d.Disc, "
+                       "d.ORI_CR, d.rate, d.UnSum, Round(d.UnSum*d.rate,0) AS nt, h.SArea AS sarea, "
+                       "%3 AS src, d.ETime AS etime, d.PDNo AS pdno FROM %4 d CROSS JOIN %5 h "
+                       "LEFT JOIN %6 p ON p.%7 = %1 "
+                       "WHERE h.SArea = d.SArea AND h.PNo = d.PNo AND d.BookNo = ?")
+                       .arg(partner, supplier ? QStringLiteral("VName") : QStringLiteral("CustName"))
+                       .arg(i)
+                       .arg(QString::fromLatin1(s.lines), QString::fromLatin1(s.head),
+                            supplier ? QStringLiteral("Vendor") : QStringLiteral("Customer"),
+                            supplier ? QStringLiteral("VNo") : QStringLiteral("CustNo")) +
+                   period(QStringLiteral("h"));
+    }
+    return selects.join(QStringLiteral(" UNION ALL ")) +
+           QStringLiteral(" ORDER BY edate, pno, src, sarea, etime, pdno");
+}
+
+int measureGenerated(QTextStream& out, const QStringList& arguments)
+{
+    Bench::Target target;
+    QString error;
+    if (!Bench::parseArguments(arguments, &target, &error)) {
+        out << error << Qt::endl;
+        return 2;
+    }
+    Connection con(QStringLiteral("bench"));
+    con.configure(target.settings);
+    QSqlQuery books(con.database());
+    if (!books.exec(QStringLiteral("SELECT COUNT(*) FROM Book")) || !books.next()) {
+        out << "no books: " << books.lastError().text() << con.lastErrorText() << Qt::endl;
+        return 1;
+    }
+    const QString book = Generator::bookNo(Generator::HistoryBook, books.value(0).toLongLong());
+    books.finish();
+    // The generated trade's five years.
+    const QDate from(2021, 12, 1);
+    const QDate to = from.addYears(5).addDays(-1);
+    constexpr int Runs = 20;
+    const char* kinds[] = {"", "quotations", "orders", "purchases", "receipts and returns",
+                           "shipments, returns, counter", "adjustments"};
+
+    Bench::printHeader(out);
+    for (const QString& area : {QStringLiteral("C1"), QStringLiteral("%")}) {
+        for (int opf = 1; opf <= 6; ++opf) {
+            qsizetype lines = 0;
+            const QList<double> ours = Bench::timeRuns(Runs, [&] {
+                const Procedures::DetailResult r =
+                    Procedures::BookDetail(con, opf, from, to, book, area);
+                lines = r.lines.rows.size();
+                if (!r)
+                    error = r.error.text;
+                return bool(r);
+            });
+            if (ours.size() < Runs) {
+                out << "BookDetail " << opf << ": " << error << Qt::endl;
+                return 1;
+            }
+            QVariantList values;
+            QSqlQuery q(con.database());
+            q.setForwardOnly(true);
+            if (!q.prepare(floorSql(con, opf, from, to, book, area, &values))) {
+                out << "prepare: " << q.lastError().text() << Qt::endl;
+                return 1;
+            }
+            qsizetype floorLines = 0;
+            const QList<double> floor = Bench::timeRuns(Runs, [&] {
+                for (int i = 0; i < values.size(); ++i)
+                    q.bindValue(i, values.at(i));
+                if (!q.exec())
+                    return false;
+                floorLines = 0;
+                const int columns = q.record().count();
+                QVariantList row;
+                while (q.next()) {
+                    for (int c = 0; c < columns; ++c)
+                        row << q.value(c);
+                    ++floorLines;
+                }
+                return true;
+            });
+            if (floor.size() < Runs) {
+                out << "floor " << opf << ": " << q.lastError().text() << Qt::endl;
+                return 1;
+            }
+            Bench::printRow(out, target.backendName,
+                            QStringLiteral("BookDetail %1, %2, 5 years: %3")
+                                .arg(book, area == QLatin1String("%") ? QStringLiteral("\"%\"")
+                                                                      : area,
+                                     QString::fromLatin1(kinds[opf])),
+                            Bench::median(ours), Bench::median(floor),
+                            QStringLiteral("%1 lines (floor %2), %3 runs")
+                                .arg(lines)
+                                .arg(floorLines)
+                                .arg(Runs));
+        }
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     QTextStream out(stdout);
+    if (app.arguments().contains(QLatin1String("--generated"))) {
+        QStringList rest = app.arguments().mid(1);
+        rest.removeAll(QStringLiteral("--generated"));
+        return measureGenerated(out, rest);
+    }
     int documents = 100000;
     QString config;
     const QStringList args = app.arguments().mid(1);
