@@ -38,11 +38,12 @@ bool parseArguments(const QStringList& arguments, Target* target, QString* error
         QString one, two;
         if (!DbConfig::readIniFile(config, &one, &two, error))
             return false;
-        target->settings = DbConfig::resolve(DbConfig::FixedPrefix + one, two,
-                                             QFileInfo(config).absolutePath());
+        target->settings =
+            DbConfig::resolve(DbConfig::FixedPrefix + one, two, QFileInfo(config).absolutePath());
     }
-    target->backendName = target->settings.backend == Backend::Sqlite ? QStringLiteral("SQLite")
-                                                                       : QStringLiteral("PostgreSQL");
+    target->backendName = target->settings.backend == Backend::Sqlite
+                              ? QStringLiteral("SQLite")
+                              : QStringLiteral("PostgreSQL");
     return true;
 }
 

@@ -262,13 +262,15 @@ QString floorSql(Connection& con, int opf, const QDate& from, const QDate& to, c
         const QString partner = QString::fromLatin1(s.partner);
         const bool supplier = partner.endsWith(QLatin1String("VNo"), Qt::CaseInsensitive);
         *values << book;
-        selects << QStringLiteral(
-                       "SELECT h.PNo AS pno, h.EDate AS edate, %1, p.%2, d.Price, d.Qty, d.Disc, "
-                       "d.ORI_CR, d.rate, d.UnSum, Round(d.UnSum*d.rate,0) AS nt, h.SArea AS sarea, "
-                       "%3 AS src, d.ETime AS etime, d.PDNo AS pdno FROM %4 d CROSS JOIN %5 h "
-                       "LEFT JOIN %6 p ON p.%7 = %1 "
-                       "WHERE h.SArea = d.SArea AND h.PNo = d.PNo AND d.BookNo = ?")
-                       .arg(partner, supplier ? QStringLiteral("VName") : QStringLiteral("CustName"))
+        selects
+            << QStringLiteral(
+                   "SELECT h.PNo AS pno, h.EDate AS edate, %1, p.%2, d.Price, d.Qty, d.Disc, "
+                   "d.ORI_CR, d.rate, d.UnSum, Round(d.UnSum*d.rate,0) AS nt, h.SArea AS sarea, "
+                   "%3 AS src, d.ETime AS etime, d.PDNo AS pdno FROM %4 d CROSS JOIN %5 h "
+                   "LEFT JOIN %6 p ON p.%7 = %1 "
+                   "WHERE h.SArea = d.SArea AND h.PNo = d.PNo AND d.BookNo = ?")
+                       .arg(partner,
+                            supplier ? QStringLiteral("VName") : QStringLiteral("CustName"))
                        .arg(i)
                        .arg(QString::fromLatin1(s.lines), QString::fromLatin1(s.head),
                             supplier ? QStringLiteral("Vendor") : QStringLiteral("Customer"),
@@ -300,8 +302,9 @@ int measureGenerated(QTextStream& out, const QStringList& arguments)
     const QDate from(2021, 12, 1);
     const QDate to = from.addYears(5).addDays(-1);
     constexpr int Runs = 20;
-    const char* kinds[] = {"", "quotations", "orders", "purchases", "receipts and returns",
-                           "shipments, returns, counter", "adjustments"};
+    const char* kinds[] = {"",           "quotations",           "orders",
+                           "purchases",  "receipts and returns", "shipments, returns, counter",
+                           "adjustments"};
 
     Bench::printHeader(out);
     for (const QString& area : {QStringLiteral("C1"), QStringLiteral("%")}) {
@@ -348,8 +351,8 @@ int measureGenerated(QTextStream& out, const QStringList& arguments)
             }
             Bench::printRow(out, target.backendName,
                             QStringLiteral("BookDetail %1, %2, 5 years: %3")
-                                .arg(book, area == QLatin1String("%") ? QStringLiteral("\"%\"")
-                                                                      : area,
+                                .arg(book,
+                                     area == QLatin1String("%") ? QStringLiteral("\"%\"") : area,
                                      QString::fromLatin1(kinds[opf])),
                             Bench::median(ours), Bench::median(floor),
                             QStringLiteral("%1 lines (floor %2), %3 runs")

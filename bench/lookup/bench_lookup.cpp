@@ -22,7 +22,7 @@ qint64 countBooks(Connection& con)
 {
     QSqlQuery q(con.database());
     return q.exec(QStringLiteral("SELECT COUNT(*) FROM Book")) && q.next() ? q.value(0).toLongLong()
-                                                                            : 0;
+                                                                           : 0;
 }
 
 /// Keys spread over the whole catalogue so that no run is served from one warm page.
@@ -88,57 +88,69 @@ int main(int argc, char** argv)
         floorQuery.setForwardOnly(true);
         next = 0;
         found = 0;
-        const double floorMs = Bench::median(Bench::timeRuns(calls, [&] {
-            floorQuery.bindValue(0, key());
-            if (!floorQuery.exec())
-                return false;
-            const int columns = floorQuery.record().count();
-            QVariantList row;
-            while (floorQuery.next()) {
-                for (int c = 0; c < columns; ++c)
-                    row << floorQuery.value(c);
-                ++found;
-            }
-            return true;
-        }, calls));
+        const double floorMs = Bench::median(Bench::timeRuns(
+            calls,
+            [&] {
+                floorQuery.bindValue(0, key());
+                if (!floorQuery.exec())
+                    return false;
+                const int columns = floorQuery.record().count();
+                QVariantList row;
+                while (floorQuery.next()) {
+                    for (int c = 0; c < columns; ++c)
+                        row << floorQuery.value(c);
+                    ++found;
+                }
+                return true;
+            },
+            calls));
         const qint64 floorFound = found;
 
         // Where the time goes: the same statement prepared anew on every call, as a procedure
         // that keeps no statement does.
         next = 0;
-        const double anewMs = Bench::median(Bench::timeRuns(calls, [&] {
-            QSqlQuery q(con.database());
-            q.setForwardOnly(true);
-            if (!q.prepare(sql))
-                return false;
-            q.bindValue(0, key());
-            if (!q.exec())
-                return false;
-            QVariantList row;
-            while (q.next()) {
-                for (int c = 0; c < q.record().count(); ++c)
-                    row << q.value(c);
-            }
-            return true;
-        }, calls));
+        const double anewMs = Bench::median(Bench::timeRuns(
+            calls,
+            [&] {
+                QSqlQuery q(con.database());
+                q.setForwardOnly(true);
+                if (!q.prepare(sql))
+                    return false;
+                q.bindValue(0, key());
+                if (!q.exec())
+                    return false;
+                QVariantList row;
+                while (q.next()) {
+                    for (int c = 0; c < q.record().count(); ++c)
+                        row << q.value(c);
+                }
+                return true;
+            },
+            calls));
 
         next = 0;
         found = 0;
-        const QList<double> procRuns = Bench::timeRuns(calls, [&] {
-            const Procedures::RowsResult r = Procedures::CheckBook(con, Area, op, key());
-            found += r.rows.rows.size();
-            return r.ok();
-        }, calls);
+        const QList<double> procRuns = Bench::timeRuns(
+            calls,
+            [&] {
+                const Procedures::RowsResult r = Procedures::CheckBook(con, Area, op, key());
+                found += r.rows.rows.size();
+                return r.ok();
+            },
+            calls);
         const qint64 procFound = found;
 
         next = 0;
         found = 0;
-        const QList<double> dmRuns = Bench::timeRuns(calls, [&] {
-            if (!dm.CheckBook(op, key()))
-                return false;
-            found += dm.ChBookDS.recordCount();
-            return true;
-        }, calls);
+        const QList<double> dmRuns = Bench::timeRuns(
+            calls,
+            [&] {
+                if (!dm.CheckBook(op, key()))
+                    return false;
+                found += dm.ChBookDS.recordCount();
+                return true;
+            },
+            calls);
 
         if (procRuns.size() < calls || dmRuns.size() < calls) {
             out << "CheckBook " << op << " failed: " << con.lastErrorText() << Qt::endl;
@@ -146,7 +158,8 @@ int main(int argc, char** argv)
         }
         // Each series first visits every key unmeasured, so that none reads pages cold; the
         // warm-up calls are counted alike in all three, so the totals must agree.
-        const QString notes = QStringLiteral("%1 measured calls, %2 rows read with the warm-up").arg(calls);
+        const QString notes =
+            QStringLiteral("%1 measured calls, %2 rows read with the warm-up").arg(calls);
         Bench::printRow(out, target.backendName,
                         QStringLiteral("Procedures::CheckBook by %1").arg(op),
                         Bench::median(procRuns), floorMs, notes.arg(procFound));

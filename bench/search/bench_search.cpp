@@ -41,7 +41,7 @@ qint64 countBooks(Connection& con)
 {
     QSqlQuery q(con.database());
     return q.exec(QStringLiteral("SELECT COUNT(*) FROM Book")) && q.next() ? q.value(0).toLongLong()
-                                                                            : 0;
+                                                                           : 0;
 }
 
 /// Reads the first page as a grid would show it: every column of its rows.
