@@ -53,7 +53,7 @@ QVariantList bookLine(const QString& bookNo, int qty, const QString& name = "島
 
 } // namespace
 
-class TestLabels : public QObject
+class TestLabels : public QObject, protected ReportFixture
 {
     Q_OBJECT
 
@@ -74,14 +74,6 @@ private slots:
     void envelopeCopies();
 
 private:
-    WordDocument* openLast()
-    {
-        m_doc = std::make_unique<WordDocument>();
-        QString error;
-        if (!m_doc->open(m_reports->LastDocument(), &error))
-            qWarning("%s", qPrintable(error));
-        return m_doc.get();
-    }
     /// Left (false) or right label of label row @p top: sender, address, name.
     static QStringList label(const WordTable& table, int top, bool right)
     {
@@ -93,21 +85,11 @@ private:
         return {kSender, QStringLiteral("To:\v地址%1").arg(customer),
                 QStringLiteral("書店%1 聯絡人%1").arg(customer)};
     }
-
-    QTemporaryDir m_out;
-    std::unique_ptr<TMainDM> m_main;
-    FakeDesktop m_desktop;
-    std::unique_ptr<TReportDM> m_reports;
-    std::unique_ptr<WordDocument> m_doc;
 };
 
 void TestLabels::init()
 {
-    m_main = std::make_unique<TMainDM>();
-    m_main->SetLogin(clerk());
-    m_desktop.opened.clear();
-    m_reports = std::make_unique<TReportDM>(*m_main, m_desktop);
-    m_reports->SetOutputFolder(m_out.path());
+    startReports(clerk());
 }
 
 void TestLabels::singleCustomerCopies_data()

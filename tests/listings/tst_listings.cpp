@@ -48,7 +48,7 @@ const QStringList kCustomerHistory = {"估價單號", "日期", "書籍編號", 
 
 } // namespace
 
-class TestListings : public QObject
+class TestListings : public QObject, protected ReportFixture
 {
     Q_OBJECT
 
@@ -74,29 +74,12 @@ private slots:
     void missingTemplate();
 
 private:
-    WordTable lastBody()
-    {
-        m_doc = std::make_unique<WordDocument>();
-        QString error;
-        if (!m_doc->open(m_reports->LastDocument(), &error))
-            qWarning("%s", qPrintable(error));
-        return m_doc->table(1);
-    }
-
-    QTemporaryDir m_out;
-    std::unique_ptr<TMainDM> m_main;
-    FakeDesktop m_desktop;
-    std::unique_ptr<TReportDM> m_reports;
-    std::unique_ptr<WordDocument> m_doc;
+    WordTable lastBody() { return openLast()->table(1); }
 };
 
 void TestListings::init()
 {
-    m_main = std::make_unique<TMainDM>();
-    m_main->SetLogin(clerk());
-    m_desktop.opened.clear();
-    m_reports = std::make_unique<TReportDM>(*m_main, m_desktop);
-    m_reports->SetOutputFolder(m_out.path());
+    startReports(clerk());
 }
 
 void TestListings::masterList_data()

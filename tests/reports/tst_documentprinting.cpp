@@ -110,7 +110,7 @@ const QString kLetterheadTail =
 
 } // namespace
 
-class TestDocumentPrinting : public QObject
+class TestDocumentPrinting : public QObject, protected ReportFixture
 {
     Q_OBJECT
 
@@ -131,30 +131,11 @@ private slots:
     void branchShipment_data();
     void branchShipment();
 
-private:
-    WordDocument* openLast()
-    {
-        m_doc = std::make_unique<WordDocument>();
-        QString error;
-        if (!m_doc->open(m_reports->LastDocument(), &error))
-            qWarning("%s", qPrintable(error));
-        return m_doc.get();
-    }
-
-    QTemporaryDir m_out;
-    std::unique_ptr<TMainDM> m_main;
-    FakeDesktop m_desktop;
-    std::unique_ptr<TReportDM> m_reports;
-    std::unique_ptr<WordDocument> m_doc;
 };
 
 void TestDocumentPrinting::init()
 {
-    m_main = std::make_unique<TMainDM>();
-    m_main->SetLogin(clerk());
-    m_desktop.opened.clear();
-    m_reports = std::make_unique<TReportDM>(*m_main, m_desktop);
-    m_reports->SetOutputFolder(m_out.path());
+    startReports(clerk());
 }
 
 void TestDocumentPrinting::printDocument_data()
