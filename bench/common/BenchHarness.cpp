@@ -6,6 +6,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include "data/TMainDM.h"
+
 namespace Bench {
 
 bool parseArguments(const QStringList& arguments, Target* target, QString* error)
@@ -123,6 +125,20 @@ void printRow(QTextStream& out, const QString& backend, const QString& measureme
     const QString ratio = floorMs > 0 ? QString::number(ms / floorMs, 'f', 2) : QStringLiteral("-");
     out << "| " << backend << " | " << measurement << " | " << ms2(ms) << " | " << floor << " | "
         << ratio << " | " << notes << " |" << Qt::endl;
+}
+
+} // namespace Bench
+
+namespace Bench {
+
+void login(TMainDM& dm, const Target& target, const QString& area)
+{
+    dm.MainADOCon.configure(target.settings);
+    UserAccount account;
+    account.code = QStringLiteral("BENCH");
+    account.area = area;
+    account.priv = QStringLiteral("1FFFFF7777771727");
+    dm.SetLogin(account);
 }
 
 } // namespace Bench

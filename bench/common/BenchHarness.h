@@ -8,6 +8,8 @@
 
 #include "data/DbConfig.h"
 
+class TMainDM;
+
 /**
  * @brief What every benchmark shares: the database named on the command line, repeated timing
  * with its median, the process peak memory, and one printed table row per measurement.
@@ -26,6 +28,9 @@ struct Target
 
 /// Reads the database arguments; false with a usage text in `error`.
 bool parseArguments(const QStringList& arguments, Target* target, QString* error);
+
+/// Connects the data module to the target and logs it in as a head-office manager of `area`.
+void login(TMainDM& dm, const Target& target, const QString& area);
 
 /// Milliseconds of each of `runs` calls of `call` after `warmUp` unmeasured ones; a call that
 /// returns false ends the series early with what was measured so far.

@@ -53,12 +53,7 @@ int main(int argc, char** argv)
     const int calls = target.rest.isEmpty() ? 2000 : target.rest.first().toInt();
 
     TMainDM dm;
-    dm.MainADOCon.configure(target.settings);
-    UserAccount account;
-    account.code = QStringLiteral("BENCH");
-    account.area = Area;
-    account.priv = QStringLiteral("1FFFFF7777771727");
-    dm.SetLogin(account);
+    Bench::login(dm, target, Area);
     Connection& con = dm.MainADOCon;
     const qint64 books = countBooks(con);
     if (books == 0) {

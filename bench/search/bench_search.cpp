@@ -59,12 +59,7 @@ qint64 readFirstPage(TDataSet& ds, int pageRows)
 int runOne(QTextStream& out, const Bench::Target& target, int which, int runs)
 {
     TMainDM dm;
-    dm.MainADOCon.configure(target.settings);
-    UserAccount account;
-    account.code = QStringLiteral("BENCH");
-    account.area = QStringLiteral("C0");
-    account.priv = QStringLiteral("1FFFFF7777771727");
-    dm.SetLogin(account);
+    Bench::login(dm, target, QStringLiteral("C0"));
     Connection& con = dm.MainADOCon;
     const qint64 books = countBooks(con);
     if (books == 0) {
