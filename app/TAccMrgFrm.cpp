@@ -25,19 +25,12 @@
 #include "data/dataset/TDataSetModel.h"
 #include "data/dataset/TDataSource.h"
 #include "data/dataset/TField.h"
+#include "widgets/Buttons.h"
 #include "widgets/TDBEditNew.h"
 
 using AccountRules::Box;
 
 namespace {
-
-QPushButton* button(const QString& text, const QString& name, QWidget* parent)
-{
-    auto* b = new QPushButton(text, parent);
-    b->setObjectName(name);
-    b->setAutoDefault(false);
-    return b;
-}
 
 QLineEdit* passwordEdit(const QString& name, QWidget* parent)
 {
@@ -117,8 +110,9 @@ void TAccMrgFrm::buildPasswordPage()
     m_loginCode->setObjectName(QStringLiteral("LoginCodeLabel"));
     m_newPass = passwordEdit(QStringLiteral("NewPassEdit"), m_passwordPage);
     m_confirmPass = passwordEdit(QStringLiteral("ConfirmPassEdit"), m_passwordPage);
-    auto* ok = button(QStringLiteral("確認"), QStringLiteral("PassOkBtn"), m_passwordPage);
-    auto* cancel = button(QStringLiteral("取消"), QStringLiteral("PassCancelBtn"), m_passwordPage);
+    auto* ok = Widgets::button(QStringLiteral("確認"), QStringLiteral("PassOkBtn"), m_passwordPage);
+    auto* cancel =
+        Widgets::button(QStringLiteral("取消"), QStringLiteral("PassCancelBtn"), m_passwordPage);
 
     auto* form = new QFormLayout;
     form->addRow(QStringLiteral("使用者代號"), m_loginCode);
@@ -220,21 +214,21 @@ void TAccMrgFrm::buildAccountPage()
 
     for (const char* name : {"FirstBtn", "PriorBtn", "NextBtn", "LastBtn"}) {
         const QString n = QLatin1String(name);
-        m_navigator << button(n == QLatin1String("FirstBtn")   ? QStringLiteral("|<")
-                              : n == QLatin1String("PriorBtn") ? QStringLiteral("<")
-                              : n == QLatin1String("NextBtn")  ? QStringLiteral(">")
-                                                               : QStringLiteral(">|"),
-                              n, m_accountPage);
+        m_navigator << Widgets::button(n == QLatin1String("FirstBtn")   ? QStringLiteral("|<")
+                                       : n == QLatin1String("PriorBtn") ? QStringLiteral("<")
+                                       : n == QLatin1String("NextBtn")  ? QStringLiteral(">")
+                                                                        : QStringLiteral(">|"),
+                                       n, m_accountPage);
     }
     connect(m_navigator[0], &QPushButton::clicked, this, [&users] { users.first(); });
     connect(m_navigator[1], &QPushButton::clicked, this, [&users] { users.prior(); });
     connect(m_navigator[2], &QPushButton::clicked, this, [&users] { users.next(); });
     connect(m_navigator[3], &QPushButton::clicked, this, [&users] { users.last(); });
-    m_insert = button(QStringLiteral("新增"), QStringLiteral("InsertBtn"), m_accountPage);
-    m_edit = button(QStringLiteral("修改"), QStringLiteral("EditBtn"), m_accountPage);
-    m_delete = button(QStringLiteral("刪除"), QStringLiteral("DeleteBtn"), m_accountPage);
-    m_save = button(QStringLiteral("存檔"), QStringLiteral("SaveBtn"), m_accountPage);
-    m_cancel = button(QStringLiteral("取消"), QStringLiteral("CancelBtn"), m_accountPage);
+    m_insert = Widgets::button(QStringLiteral("新增"), QStringLiteral("InsertBtn"), m_accountPage);
+    m_edit = Widgets::button(QStringLiteral("修改"), QStringLiteral("EditBtn"), m_accountPage);
+    m_delete = Widgets::button(QStringLiteral("刪除"), QStringLiteral("DeleteBtn"), m_accountPage);
+    m_save = Widgets::button(QStringLiteral("存檔"), QStringLiteral("SaveBtn"), m_accountPage);
+    m_cancel = Widgets::button(QStringLiteral("取消"), QStringLiteral("CancelBtn"), m_accountPage);
     connect(m_insert, &QPushButton::clicked, this, &TAccMrgFrm::InsertBtnClick);
     connect(m_edit, &QPushButton::clicked, this, &TAccMrgFrm::EditBtnClick);
     connect(m_delete, &QPushButton::clicked, this, &TAccMrgFrm::DeleteBtnClick);

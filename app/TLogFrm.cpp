@@ -16,17 +16,10 @@
 #include "data/ChangeLog.h"
 #include "data/TMainDM.h"
 #include "data/dataset/TDataSetModel.h"
+#include "widgets/Buttons.h"
 #include "widgets/TEnglishDate.h"
 
 namespace {
-
-QPushButton* button(const QString& text, const char* name, QWidget* parent)
-{
-    auto* b = new QPushButton(text, parent);
-    b->setObjectName(QLatin1String(name));
-    b->setAutoDefault(false);
-    return b;
-}
 
 /// The window is laid out for a screen 800 pixels wide and grows with wider ones.
 constexpr int DesignWidth = 800;
@@ -55,14 +48,14 @@ TLogFrm::TLogFrm(TMainDM& dm, QWidget* parent)
     auto* companyLabel = new QLabel(QStringLiteral("公司名稱"), this);
     m_companyLabel = companyLabel;
 
-    m_find = button(QStringLiteral("查詢"), "FindBtn", this);
-    m_clear = button(QStringLiteral("清除"), "ClearBtn", this);
-    m_deleteOne = button(QStringLiteral("單筆刪除"), "DeleteOneBtn", this);
-    m_deleteAll = button(QStringLiteral("全部刪除"), "DeleteAllBtn", this);
-    auto* first = button(QStringLiteral("|<"), "FirstBtn", this);
-    auto* prior = button(QStringLiteral("<"), "PriorBtn", this);
-    auto* next = button(QStringLiteral(">"), "NextBtn", this);
-    auto* last = button(QStringLiteral(">|"), "LastBtn", this);
+    m_find = Widgets::button(QStringLiteral("查詢"), "FindBtn", this);
+    m_clear = Widgets::button(QStringLiteral("清除"), "ClearBtn", this);
+    m_deleteOne = Widgets::button(QStringLiteral("單筆刪除"), "DeleteOneBtn", this);
+    m_deleteAll = Widgets::button(QStringLiteral("全部刪除"), "DeleteAllBtn", this);
+    auto* first = Widgets::button(QStringLiteral("|<"), "FirstBtn", this);
+    auto* prior = Widgets::button(QStringLiteral("<"), "PriorBtn", this);
+    auto* next = Widgets::button(QStringLiteral(">"), "NextBtn", this);
+    auto* last = Widgets::button(QStringLiteral(">|"), "LastBtn", this);
 
     TDataSet& records = m_log->LogDS();
     m_model = new TDataSetModel(&records, this);

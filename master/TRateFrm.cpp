@@ -13,18 +13,7 @@
 #include "data/Privileges.h"
 #include "data/TMainDM.h"
 #include "data/dataset/TDataSetModel.h"
-
-namespace {
-
-QPushButton* button(const QString& text, const char* name, QWidget* parent)
-{
-    auto* b = new QPushButton(text, parent);
-    b->setObjectName(QLatin1String(name));
-    b->setAutoDefault(false);
-    return b;
-}
-
-} // namespace
+#include "widgets/Buttons.h"
 
 TRateFrm::TRateFrm(TMainDM& dm, QWidget* parent) : QDialog(parent), m_dm(dm)
 {
@@ -43,15 +32,15 @@ TRateFrm::TRateFrm(TMainDM& dm, QWidget* parent) : QDialog(parent), m_dm(dm)
     m_grid->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::AnyKeyPressed |
                             QAbstractItemView::EditKeyPressed);
 
-    m_first = button(QStringLiteral("|<"), "FirstBtn", this);
-    m_prior = button(QStringLiteral("<"), "PriorBtn", this);
-    m_next = button(QStringLiteral(">"), "NextBtn", this);
-    m_last = button(QStringLiteral(">|"), "LastBtn", this);
-    m_insert = button(QStringLiteral("新增"), "InsertBtn", this);
-    m_edit = button(QStringLiteral("修改"), "EditBtn", this);
-    m_delete = button(QStringLiteral("刪除"), "DeleteBtn", this);
-    m_save = button(QStringLiteral("存檔"), "SaveBtn", this);
-    m_cancel = button(QStringLiteral("取消"), "CancelBtn", this);
+    m_first = Widgets::button(QStringLiteral("|<"), "FirstBtn", this);
+    m_prior = Widgets::button(QStringLiteral("<"), "PriorBtn", this);
+    m_next = Widgets::button(QStringLiteral(">"), "NextBtn", this);
+    m_last = Widgets::button(QStringLiteral(">|"), "LastBtn", this);
+    m_insert = Widgets::button(QStringLiteral("新增"), "InsertBtn", this);
+    m_edit = Widgets::button(QStringLiteral("修改"), "EditBtn", this);
+    m_delete = Widgets::button(QStringLiteral("刪除"), "DeleteBtn", this);
+    m_save = Widgets::button(QStringLiteral("存檔"), "SaveBtn", this);
+    m_cancel = Widgets::button(QStringLiteral("取消"), "CancelBtn", this);
     m_status = new QStatusBar(this);
     m_status->setSizeGripEnabled(false);
     m_progress = new QProgressBar(this);
