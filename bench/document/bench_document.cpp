@@ -112,7 +112,8 @@ QList<QList<double>> interleaved(int runs, const QList<std::function<bool()>>& c
     return ms;
 }
 
-// --- opening the generated 200-line shipment ------------------------------------------------------
+// --- opening the generated 200-line shipment
+// ------------------------------------------------------
 
 bool benchOpen(TMainDM& dm, const Bench::Target& target, int runs, QTextStream& out)
 {
@@ -135,8 +136,8 @@ bool benchOpen(TMainDM& dm, const Bench::Target& target, int runs, QTextStream& 
         }
         for (int i = 0; i < totals.fieldCount(); ++i)
             chars += totals.field(i).displayText().size();
-        return head.fieldByName(QStringLiteral("PNo")).asInteger() == pno
-               && grid.rowCount() == Lines && totals.recordCount() == 1;
+        return head.fieldByName(QStringLiteral("PNo")).asInteger() == pno &&
+               grid.rowCount() == Lines && totals.recordCount() == 1;
     };
     const auto closeAll = [&] {
         totals.close();
@@ -153,9 +154,9 @@ bool benchOpen(TMainDM& dm, const Bench::Target& target, int runs, QTextStream& 
         if (!head.open())
             return false;
         listed = head.recordCount();
-        return head.locate({QStringLiteral("PNo")}, {pno})
-               && head.locate({QStringLiteral("PNo")}, {pno})
-               && lines.open() && totals.open() && showWindow();
+        return head.locate({QStringLiteral("PNo")}, {pno}) &&
+               head.locate({QStringLiteral("PNo")}, {pno}) && lines.open() && totals.open() &&
+               showWindow();
     };
     // A jump from a search or history: the header alone, by its key.
     const auto openByKey = [&] {
@@ -163,21 +164,21 @@ bool benchOpen(TMainDM& dm, const Bench::Target& target, int runs, QTextStream& 
         head.setSql(QStringLiteral("Select * from ExportM where SArea=:SArea and PNo=:PNo"));
         head.setParam(QStringLiteral("SArea"), dm.LoginArea());
         head.setParam(QStringLiteral("PNo"), pno);
-        return head.open() && head.recordCount() == 1 && lines.open() && totals.open()
-               && showWindow();
+        return head.open() && head.recordCount() == 1 && lines.open() && totals.open() &&
+               showWindow();
     };
 
     QSqlDatabase db = dm.MainADOCon.database();
     QSqlQuery hq(db), lq(db), tq(db);
     for (QSqlQuery* q : {&hq, &lq, &tq})
         q->setForwardOnly(true);
-    if (!prepare(hq, QStringLiteral("SELECT * FROM ExportM WHERE SArea = ? AND PNo = ?"), out)
-        || !prepare(lq, positional(lines.sql()), out) || !prepare(tq, positional(totals.sql()), out))
+    if (!prepare(hq, QStringLiteral("SELECT * FROM ExportM WHERE SArea = ? AND PNo = ?"), out) ||
+        !prepare(lq, positional(lines.sql()), out) || !prepare(tq, positional(totals.sql()), out))
         return false;
     const auto floor = [&] {
         const QVariantList key = {Area, pno};
-        return readAll(hq, key, &chars) == 1 && readAll(lq, key, &chars) == Lines
-               && readAll(tq, key, &chars) == 1;
+        return readAll(hq, key, &chars) == 1 && readAll(lq, key, &chars) == Lines &&
+               readAll(tq, key, &chars) == 1;
     };
 
     // The window's list has a floor of its own: the list statement instead of the header by key.
@@ -187,8 +188,8 @@ bool benchOpen(TMainDM& dm, const Bench::Target& target, int runs, QTextStream& 
         return false;
     const auto floorList = [&] {
         const QVariantList key = {Area, pno};
-        return readAll(listQuery, {Area}, &chars) > 0 && readAll(lq, key, &chars) == Lines
-               && readAll(tq, key, &chars) == 1;
+        return readAll(listQuery, {Area}, &chars) > 0 && readAll(lq, key, &chars) == Lines &&
+               readAll(tq, key, &chars) == 1;
     };
     // The floor again with each statement prepared on every call, as the datasets do.
     const auto floorAnew = [&] {
@@ -196,9 +197,9 @@ bool benchOpen(TMainDM& dm, const Bench::Target& target, int runs, QTextStream& 
         for (QSqlQuery* q : {&h, &l, &t})
             q->setForwardOnly(true);
         const QVariantList key = {Area, pno};
-        return h.prepare(hq.lastQuery()) && l.prepare(lq.lastQuery()) && t.prepare(tq.lastQuery())
-               && readAll(h, key, &chars) == 1 && readAll(l, key, &chars) == Lines
-               && readAll(t, key, &chars) == 1;
+        return h.prepare(hq.lastQuery()) && l.prepare(lq.lastQuery()) &&
+               t.prepare(tq.lastQuery()) && readAll(h, key, &chars) == 1 &&
+               readAll(l, key, &chars) == Lines && readAll(t, key, &chars) == 1;
     };
     // Where the difference goes: the cells alone, read again from the open datasets.
     const auto showAgain = [&] { return showWindow(); };
@@ -215,31 +216,33 @@ bool benchOpen(TMainDM& dm, const Bench::Target& target, int runs, QTextStream& 
     }
     const double floorMs = Bench::median(ms.at(2));
     const QString notes = QStringLiteral("%1 lines, %2 runs").arg(Lines).arg(runs);
-    Bench::printRow(out, target.backendName,
-                    QStringLiteral("open shipment %1/%2 from the window's list, lines and totals shown")
-                        .arg(Area)
-                        .arg(pno),
-                    Bench::median(ms.at(0)), Bench::median(ms.at(4)),
-                    notes
-                        + QStringLiteral(", list of %1 open headers; floor: the list statement "
-                                         "instead of the header by key")
-                              .arg(listed));
-    Bench::printRow(out, target.backendName,
-                    QStringLiteral("open shipment %1/%2 by its key (a jump), lines and totals shown")
-                        .arg(Area)
-                        .arg(pno),
-                    Bench::median(ms.at(1)), floorMs, notes);
+    Bench::printRow(
+        out, target.backendName,
+        QStringLiteral("open shipment %1/%2 from the window's list, lines and totals shown")
+            .arg(Area)
+            .arg(pno),
+        Bench::median(ms.at(0)), Bench::median(ms.at(4)),
+        notes + QStringLiteral(", list of %1 open headers; floor: the list statement "
+                               "instead of the header by key")
+                    .arg(listed));
+    Bench::printRow(
+        out, target.backendName,
+        QStringLiteral("open shipment %1/%2 by its key (a jump), lines and totals shown")
+            .arg(Area)
+            .arg(pno),
+        Bench::median(ms.at(1)), floorMs, notes);
     Bench::printRow(out, target.backendName,
                     QStringLiteral("  the floor's three statements, each prepared on every call"),
                     Bench::median(ms.at(5)), floorMs, notes);
-    Bench::printRow(out, target.backendName,
-                    QStringLiteral("  of which: the cells of header, lines and totals read as shown"),
-                    Bench::median(ms.at(3)), 0,
-                    notes + QStringLiteral(", %1 cells").arg(cellsShown));
+    Bench::printRow(
+        out, target.backendName,
+        QStringLiteral("  of which: the cells of header, lines and totals read as shown"),
+        Bench::median(ms.at(3)), 0, notes + QStringLiteral(", %1 cells").arg(cellsShown));
     return true;
 }
 
-// --- saving and completing a new 200-line shipment ------------------------------------------------
+// --- saving and completing a new 200-line shipment
+// ------------------------------------------------
 
 struct Book
 {
@@ -264,7 +267,8 @@ bool benchSave(TMainDM& dm, const Bench::Target& target, int runs, bool anew, QT
     }
     const quint32 seed = q.value(0).toUInt();
     QList<Book> pool;
-    if (!q.exec(QStringLiteral("SELECT BookNo, NTPrice FROM Book WHERE StockC0 >= 20 ORDER BY BookNo"))) {
+    if (!q.exec(QStringLiteral(
+            "SELECT BookNo, NTPrice FROM Book WHERE StockC0 >= 20 ORDER BY BookNo"))) {
         out << "books: " << q.lastError().text() << Qt::endl;
         return false;
     }
@@ -327,9 +331,9 @@ bool benchSave(TMainDM& dm, const Bench::Target& target, int runs, bool anew, QT
     const QDateTime today = QDate::currentDate().startOfDay();
     const auto oursHeader = [&] {
         nextDocument();
-        return head.append() && head.fieldByName(QStringLiteral("CustNo")).setEditText(customer)
-               && head.fieldByName(QStringLiteral("EDate")).setValue(today) && head.post()
-               && messages.problems == 0;
+        return head.append() && head.fieldByName(QStringLiteral("CustNo")).setEditText(customer) &&
+               head.fieldByName(QStringLiteral("EDate")).setValue(today) && head.post() &&
+               messages.problems == 0;
     };
     // Inside a line, summed over the document: what each step of a typed line costs.
     QList<double> stepMs(5, 0.0);
@@ -345,14 +349,14 @@ bool benchSave(TMainDM& dm, const Bench::Target& target, int runs, bool anew, QT
         for (int j = 0; j < Lines; ++j) {
             const Book& book = books.at(j);
             const QString qty = QString::number(qtyOf(j));
-            if (!step(0, [&] { return lines.append(); })
-                || !step(1,
-                         [&] {
-                             return lines.fieldByName(QStringLiteral("BookNo")).setEditText(book.no);
-                         })
-                || !step(2,
-                         [&] { return lines.fieldByName(QStringLiteral("Qty")).setEditText(qty); })
-                || !step(3, [&] { return lines.post(); }))
+            if (!step(0, [&] { return lines.append(); }) ||
+                !step(1,
+                      [&] {
+                          return lines.fieldByName(QStringLiteral("BookNo")).setEditText(book.no);
+                      }) ||
+                !step(2,
+                      [&] { return lines.fieldByName(QStringLiteral("Qty")).setEditText(qty); }) ||
+                !step(3, [&] { return lines.post(); }))
                 return false;
         }
         return lines.recordCount() == Lines && messages.problems == 0;
@@ -364,17 +368,20 @@ bool benchSave(TMainDM& dm, const Bench::Target& target, int runs, bool anew, QT
             if (!lines.moveTo(r))
                 return false;
             dm.LineBookChanged = true;
-            const QList<double> one = Bench::timeRuns(1, [&] {
-                lines.afterPost(lines);
-                return true;
-            }, 0);
+            const QList<double> one = Bench::timeRuns(
+                1,
+                [&] {
+                    lines.afterPost(lines);
+                    return true;
+                },
+                0);
             stepMs[4] += one.value(0);
         }
         return lines.lastError().type() == QSqlError::NoError;
     };
     const auto oursComplete = [&] {
-        return head.edit() && head.fieldByName(QStringLiteral("EComplete")).setValue(true)
-               && head.post() && messages.problems == 0;
+        return head.edit() && head.fieldByName(QStringLiteral("EComplete")).setValue(true) &&
+               head.post() && messages.problems == 0;
     };
 
     // The floor: the same rows written by statements prepared once, in the same transactions.
@@ -382,56 +389,62 @@ bool benchSave(TMainDM& dm, const Bench::Target& target, int runs, bool anew, QT
         sumLines(db), updStock(db), insPostLine(db), lookUp(db);
     const QString now = SqlDialect::now(backend);
     const bool prepared =
-        prepare(counter,
-                QStringLiteral("UPDATE PNoCounter SET LastNo = %1 + 1 WHERE SArea = ? AND DocKind = ? "
-                               "RETURNING LastNo")
-                    .arg(SqlDialect::greatest(
-                        backend, QStringLiteral("LastNo"),
-                        QStringLiteral("(SELECT COALESCE(MAX(PNo), 0) FROM ExportM WHERE SArea = ?)"))),
-                out)
-        && prepare(insHead,
-                   QStringLiteral("INSERT INTO ExportM (SArea, PNo, CustNo, EDate, FCharge, Sundries, "
-                                  "EComplete) VALUES (?, ?, ?, ?, 0, 0, 0)"),
-                   out)
-        && prepare(insLog,
-                   QStringLiteral("INSERT INTO LogRec (OPDTime, SArea, OPUserC, OPUserN, OPItem, "
-                                  "OPKind, OPRemark) VALUES (%1, ?, ?, ?, ?, ?, ?)")
-                       .arg(now),
-                   out)
-        && prepare(insLine,
-                   QStringLiteral("INSERT INTO ExpDetail (SArea, PNo, BookNo, Price, Qty, Disc, ORI_CR, "
-                                  "rate, UnSum, ETime) VALUES (?, ?, ?, ?, ?, 1, 'NT', 1, ?, ?)"),
-                   out)
-        && prepare(updHead,
-                   QStringLiteral("UPDATE ExportM SET EComplete = 1 WHERE SArea = ? AND PNo = ? "
-                                  "AND EComplete = 0"),
-                   out)
-        && prepare(insPost,
-                   QStringLiteral("INSERT INTO StockPost (SArea, DocKind, PNo, PostTime) VALUES (?, ?, "
-                                  "?, %1) ON CONFLICT (SArea, DocKind, PNo) DO NOTHING")
-                       .arg(now),
-                   out)
-        && prepare(sumLines,
-                   QStringLiteral("SELECT BookNo, SUM(Qty) FROM ExpDetail WHERE SArea = ? AND PNo = ? "
-                                  "AND BookNo IS NOT NULL GROUP BY BookNo ORDER BY BookNo"),
-                   out)
-        && prepare(updStock,
-                   QStringLiteral("UPDATE Book SET StockC0 = COALESCE(StockC0, 0) + ? WHERE BookNo = ?"),
-                   out)
-        && prepare(insPostLine,
-                   QStringLiteral("INSERT INTO StockPostLine (SArea, DocKind, PNo, BookNo, Qty) "
-                                  "VALUES (?, ?, ?, ?, ?)"),
-                   out)
-        && prepare(lookUp,
-                   QStringLiteral("SELECT BookNo, BookName, Author, BPublisher, BarCode, NTPrice, "
-                                  "FPrice, ORI_CR, KDiscount, StockC0 AS Stocks, SStockC0 AS SafeStock "
-                                  "FROM Book WHERE BookNo = ? ORDER BY BookNo"),
-                   out);
+        prepare(
+            counter,
+            QStringLiteral("UPDATE PNoCounter SET LastNo = %1 + 1 WHERE SArea = ? AND DocKind = ? "
+                           "RETURNING LastNo")
+                .arg(SqlDialect::greatest(
+                    backend, QStringLiteral("LastNo"),
+                    QStringLiteral("(SELECT COALESCE(MAX(PNo), 0) FROM ExportM WHERE SArea = ?)"))),
+            out) &&
+        prepare(insHead,
+                QStringLiteral("INSERT INTO ExportM (SArea, PNo, CustNo, EDate, FCharge, Sundries, "
+                               "EComplete) VALUES (?, ?, ?, ?, 0, 0, 0)"),
+                out) &&
+        prepare(insLog,
+                QStringLiteral("INSERT INTO LogRec (OPDTime, SArea, OPUserC, OPUserN, OPItem, "
+                               "OPKind, OPRemark) VALUES (%1, ?, ?, ?, ?, ?, ?)")
+                    .arg(now),
+                out) &&
+        prepare(
+            insLine,
+            QStringLiteral("INSERT INTO ExpDetail (SArea, PNo, BookNo, Price, Qty, Disc, ORI_CR, "
+                           "rate, UnSum, ETime) VALUES (?, ?, ?, ?, ?, 1, 'NT', 1, ?, ?)"),
+            out) &&
+        prepare(updHead,
+                QStringLiteral("UPDATE ExportM SET EComplete = 1 WHERE SArea = ? AND PNo = ? "
+                               "AND EComplete = 0"),
+                out) &&
+        prepare(
+            insPost,
+            QStringLiteral("INSERT INTO StockPost (SArea, DocKind, PNo, PostTime) VALUES (?, ?, "
+                           "?, %1) ON CONFLICT (SArea, DocKind, PNo) DO NOTHING")
+                .arg(now),
+            out) &&
+        prepare(sumLines,
+                QStringLiteral("SELECT BookNo, SUM(Qty) FROM ExpDetail WHERE SArea = ? AND PNo = ? "
+                               "AND BookNo IS NOT NULL GROUP BY BookNo ORDER BY BookNo"),
+                out) &&
+        prepare(
+            updStock,
+            QStringLiteral("UPDATE Book SET StockC0 = COALESCE(StockC0, 0) + ? WHERE BookNo = ?"),
+            out) &&
+        prepare(insPostLine,
+                QStringLiteral("INSERT INTO StockPostLine (SArea, DocKind, PNo, BookNo, Qty) "
+                               "VALUES (?, ?, ?, ?, ?)"),
+                out) &&
+        prepare(
+            lookUp,
+            QStringLiteral("SELECT BookNo, BookName, Author, BPublisher, BarCode, NTPrice, "
+                           "FPrice, ORI_CR, KDiscount, StockC0 AS Stocks, SStockC0 AS SafeStock "
+                           "FROM Book WHERE BookNo = ? ORDER BY BookNo"),
+            out);
     if (!prepared)
         return false;
     Connection& con = dm.MainADOCon;
     const auto log = [&](const QString& kind, const QString& remark) {
-        return run(insLog, {Area, QStringLiteral("BENCH"), QString(), LogItems::Shipments, kind, remark});
+        return run(insLog,
+                   {Area, QStringLiteral("BENCH"), QString(), LogItems::Shipments, kind, remark});
     };
     const auto fail = [&](QSqlQuery& failed) {
         out << "floor: " << failed.lastError().text() << Qt::endl;
@@ -449,21 +462,22 @@ bool benchSave(TMainDM& dm, const Bench::Target& target, int runs, bool anew, QT
         counter.finish();
         if (!run(insHead, {Area, floorPNo, customer, SqlDialect::dateTimeValue(backend, today)}))
             return fail(insHead);
-        if (!log(QStringLiteral("新增"), QStringLiteral("%1/%2/%3").arg(Area).arg(floorPNo).arg(customer)))
+        if (!log(QStringLiteral("新增"),
+                 QStringLiteral("%1/%2/%3").arg(Area).arg(floorPNo).arg(customer)))
             return fail(insLog);
         return con.commit();
     };
     // With `anew` the floor's lines are written as the dataset writes them, to tell the cost of
     // preparing every insert (and reading its columns back) from the rest of a typed line.
-    const QString lineSql = insLine.lastQuery()
-                            + QStringLiteral(" RETURNING PDNo, SArea, PNo, BookNo, Price, Qty, "
+    const QString lineSql =
+        insLine.lastQuery() + QStringLiteral(" RETURNING PDNo, SArea, PNo, BookNo, Price, Qty, "
                                              "Disc, ORI_CR, rate, UnSum, ETime");
     const auto floorLines = [&] {
         const QString time = QTime::currentTime().toString(QStringLiteral("HH:mm:ss"));
         for (int j = 0; j < Lines; ++j) {
             const double price = books.at(j).price.toDouble();
-            const QVariantList values = {Area,      floorPNo,           books.at(j).no, price,
-                                         qtyOf(j), price * qtyOf(j), time};
+            const QVariantList values = {
+                Area, floorPNo, books.at(j).no, price, qtyOf(j), price * qtyOf(j), time};
             if (!anew) {
                 if (!run(insLine, values))
                     return fail(insLine);
@@ -495,7 +509,8 @@ bool benchSave(TMainDM& dm, const Bench::Target& target, int runs, bool anew, QT
             if (!run(insPostLine, {Area, ShipmentKind, floorPNo, bookNo, delta}))
                 return fail(insPostLine);
         }
-        if (!log(QStringLiteral("更新"), QStringLiteral("%1/%2/%3/修改庫存").arg(Area).arg(floorPNo).arg(customer)))
+        if (!log(QStringLiteral("更新"),
+                 QStringLiteral("%1/%2/%3/修改庫存").arg(Area).arg(floorPNo).arg(customer)))
             return fail(insLog);
         return con.commit();
     };
@@ -512,8 +527,8 @@ bool benchSave(TMainDM& dm, const Bench::Target& target, int runs, bool anew, QT
     };
 
     // One document per series and round, its phases timed one by one.
-    const QList<std::function<bool()>> phases = {oursHeader, oursLines,   oursComplete,
-                                                 lookUps,    floorHeader, floorLines,
+    const QList<std::function<bool()>> phases = {oursHeader,    oursLines,   oursComplete,
+                                                 lookUps,       floorHeader, floorLines,
                                                  floorComplete, oursRereads};
     QList<QList<double>> ms(phases.size());
     QList<QList<double>> steps(stepMs.size());
@@ -544,8 +559,8 @@ bool benchSave(TMainDM& dm, const Bench::Target& target, int runs, bool anew, QT
     // Every book lost exactly what its lines shipped, ours and the floor's alike.
     int wrong = 0;
     for (auto it = expected.cbegin(); it != expected.cend(); ++it) {
-        if (!run(stockQuery, {it.key()}) || !stockQuery.next()
-            || stockQuery.value(0).toLongLong() != it.value())
+        if (!run(stockQuery, {it.key()}) || !stockQuery.next() ||
+            stockQuery.value(0).toLongLong() != it.value())
             ++wrong;
         stockQuery.finish();
     }
@@ -562,13 +577,14 @@ bool benchSave(TMainDM& dm, const Bench::Target& target, int runs, bool anew, QT
                     Bench::median(sums(0)), Bench::median(sums(4)),
                     notes + (wrong ? QStringLiteral(", %1 STOCKS WRONG").arg(wrong)
                                    : QStringLiteral(", every stock exact")));
-    Bench::printRow(out, b, QStringLiteral("  header saved (numbered, logged)"), Bench::median(ms.at(0)),
-                    Bench::median(ms.at(4)), notes + rereads(0));
-    Bench::printRow(out, b, QStringLiteral("  200 lines typed (book number, quantity) and saved"),
-                    Bench::median(ms.at(1)), Bench::median(ms.at(5)),
-                    notes + rereads(1)
-                        + (anew ? QStringLiteral("; floor: each insert prepared anew, RETURNING its columns")
-                                : QString()));
+    Bench::printRow(out, b, QStringLiteral("  header saved (numbered, logged)"),
+                    Bench::median(ms.at(0)), Bench::median(ms.at(4)), notes + rereads(0));
+    Bench::printRow(
+        out, b, QStringLiteral("  200 lines typed (book number, quantity) and saved"),
+        Bench::median(ms.at(1)), Bench::median(ms.at(5)),
+        notes + rereads(1) +
+            (anew ? QStringLiteral("; floor: each insert prepared anew, RETURNING its columns")
+                  : QString()));
     const QStringList stepNames = {
         QStringLiteral("    of which: 200 new lines (starting values)"),
         QStringLiteral("    of which: 200 book numbers typed (look-up, price, information box)"),
@@ -579,8 +595,9 @@ bool benchSave(TMainDM& dm, const Bench::Target& target, int runs, bool anew, QT
         Bench::printRow(out, b, stepNames.at(k), Bench::median(steps.at(k)), 0, notes);
     Bench::printRow(out, b, QStringLiteral("  completion (stock of 200 books posted, logged)"),
                     Bench::median(ms.at(2)), Bench::median(ms.at(6)), notes + rereads(2));
-    Bench::printRow(out, b, QStringLiteral("  (200 book look-ups by a prepared statement, not in the floor)"),
-                    Bench::median(ms.at(3)), 0, notes);
+    Bench::printRow(
+        out, b, QStringLiteral("  (200 book look-ups by a prepared statement, not in the floor)"),
+        Bench::median(ms.at(3)), 0, notes);
     return wrong == 0;
 }
 
@@ -598,7 +615,8 @@ int main(int argc, char** argv)
     }
     const QString what = target.rest.value(0, QStringLiteral("both"));
     const int runs = target.rest.value(1).toInt();
-    if (what != QLatin1String("open") && what != QLatin1String("save") && what != QLatin1String("both")) {
+    if (what != QLatin1String("open") && what != QLatin1String("save") &&
+        what != QLatin1String("both")) {
         out << "what to measure: open, save or both" << Qt::endl;
         return 2;
     }
@@ -617,7 +635,8 @@ int main(int argc, char** argv)
         ok = benchOpen(dm, target, runs > 0 ? runs : 30, out) && ok;
     if (what != QLatin1String("open"))
         ok = benchSave(dm, target, runs > 0 ? runs : 10,
-                             target.rest.contains(QLatin1String("anew")), out, messages) && ok;
+                       target.rest.contains(QLatin1String("anew")), out, messages) &&
+             ok;
     TDialogs::setSink(nullptr);
     return ok ? 0 : 1;
 }
