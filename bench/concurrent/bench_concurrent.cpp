@@ -2,6 +2,7 @@
 //
 //   bench_concurrent (--config DBSet.INI | --sqlite FILE) [--clients 16] [--seconds 20]
 //                    [--lines 20] [--pool 200] [--branches C1,C2,C3,C4] [--mode both|ours|floor]
+//                    [--rounds 1]
 //
 // The parent picks a pool of books (giving them stock by an opening count where they lack it),
 // then starts the clients: copies of this program, each a workstation of its own with its own
@@ -45,6 +46,7 @@ struct Options
     int seconds = 20;
     int lines = 20;
     int pool = 200;
+    int rounds = 1;
     QStringList branches = {QStringLiteral("C1"), QStringLiteral("C2"), QStringLiteral("C3"),
                             QStringLiteral("C4")};
     QString mode = QStringLiteral("both");
@@ -73,6 +75,8 @@ bool parseOptions(const QStringList& rest, Options* o, QString* error)
             o->lines = v.toInt(&ok);
         else if (a == QLatin1String("--pool"))
             o->pool = v.toInt(&ok);
+        else if (a == QLatin1String("--rounds"))
+            o->rounds = v.toInt(&ok);
         else if (a == QLatin1String("--branches"))
             o->branches = v.split(QLatin1Char(','), Qt::SkipEmptyParts);
         else if (a == QLatin1String("--mode"))
@@ -94,10 +98,11 @@ bool parseOptions(const QStringList& rest, Options* o, QString* error)
     }
     const QStringList modes = {QStringLiteral("both"), QStringLiteral("ours"),
                                QStringLiteral("floor")};
-    if (o->clients < 1 || o->seconds < 1 || o->lines < 1 || o->pool < o->lines ||
+    if (o->clients < 1 || o->seconds < 1 || o->lines < 1 || o->rounds < 1 || o->pool < o->lines ||
         o->branches.isEmpty() || !modes.contains(o->mode)) {
-        *error = QStringLiteral("need clients, seconds, lines >= 1, a pool of at least the lines, "
-                                "branches, and mode both, ours or floor");
+        *error = QStringLiteral(
+            "need clients, seconds, lines, rounds >= 1, a pool of at least the lines, "
+            "branches, and mode both, ours or floor");
         return false;
     }
     return true;
@@ -170,6 +175,10 @@ public:
     }
     double priceOf(const QString& book) const { return m_prices.value(book); }
 
+    /// Milliseconds spent in a phase of a completed document: 0 header, 1 lines, 2 completion
+    /// (the floor's whole document counts as its completion).
+    void phase(int which, double ms) { m_phaseMs[which] += ms; }
+
     void report(const Document& d)
     {
         QStringList lines;
@@ -196,8 +205,10 @@ public:
     {
         for (const QString& line : std::as_const(m_report))
             out << line << '\n';
-        out << "DONE " << m_completed << ' ' << m_lines << ' ' << m_failures << ' ' << elapsedMs
-            << Qt::endl;
+        out << "DONE " << m_completed << ' ' << m_lines << ' ' << m_failures << ' ' << elapsedMs;
+        for (const double ms : m_phaseMs)
+            out << ' ' << QString::number(ms, 'f', 1);
+        out << Qt::endl;
     }
 
     void prepare()
@@ -220,6 +231,7 @@ private:
     int m_completed = 0;
     int m_lines = 0;
     int m_failures = 0;
+    double m_phaseMs[3] = {0, 0, 0};
 };
 
 /// Waits for the parent's word, so that every client starts at once.
@@ -254,13 +266,17 @@ int runOurs(TMainDM& dm, Client& client, const Options& o, QTextStream& out)
     QElapsedTimer timer;
     timer.start();
     Document d;
+    QElapsedTimer phase;
     for (int n = 0; timer.elapsed() < o.seconds * 1000; ++n) {
         client.nextDocument(&d);
         messages.problems = 0;
+        double ms[3] = {0, 0, 0};
+        phase.start();
         const bool saved =
             head.append() &&
             head.fieldByName(QStringLiteral("CustNo")).setEditText(client.customer(n)) &&
             head.fieldByName(QStringLiteral("EDate")).setValue(today) && head.post();
+        ms[0] = phase.nsecsElapsed() / 1e6;
         if (saved)
             d.pno = int(head.fieldByName(QStringLiteral("PNo")).asInteger());
         if (!saved || messages.problems) {
@@ -272,6 +288,7 @@ int runOurs(TMainDM& dm, Client& client, const Options& o, QTextStream& out)
             continue;
         }
         bool typed = true;
+        phase.start();
         for (const auto& [book, qty] : std::as_const(d.lines)) {
             typed = lines.append() &&
                     lines.fieldByName(QStringLiteral("BookNo")).setEditText(book) &&
@@ -280,6 +297,7 @@ int runOurs(TMainDM& dm, Client& client, const Options& o, QTextStream& out)
             if (!typed)
                 break;
         }
+        ms[1] = phase.nsecsElapsed() / 1e6;
         if (!typed) {
             client.failure(d, QStringLiteral("line"), messages.last + lines.lastError().text());
             if (lines.isEditing())
@@ -287,14 +305,20 @@ int runOurs(TMainDM& dm, Client& client, const Options& o, QTextStream& out)
             client.report(d);
             continue;
         }
+        phase.start();
         d.complete = head.edit() && head.fieldByName(QStringLiteral("EComplete")).setValue(true) &&
                      head.post();
+        ms[2] = phase.nsecsElapsed() / 1e6;
         if (!d.complete || messages.problems) {
             client.failure(d, QStringLiteral("complete"), messages.last + head.lastError().text());
             if (head.isEditing())
                 head.cancel();
             // A completion that said it failed must have left the stock alone; the parent checks.
             d.complete = false;
+        }
+        if (d.complete) {
+            for (int i = 0; i < 3; ++i)
+                client.phase(i, ms[i]);
         }
         client.report(d);
     }
@@ -374,8 +398,10 @@ int runFloor(TMainDM& dm, Client& client, const Options& o, QTextStream& out)
     QElapsedTimer timer;
     timer.start();
     Document d;
+    QElapsedTimer whole;
     for (int n = 0; timer.elapsed() < o.seconds * 1000; ++n) {
         client.nextDocument(&d);
+        whole.start();
         const QString customer = client.customer(n);
         QSqlQuery* failed = nullptr;
         const auto step = [&](QSqlQuery& q, const QVariantList& values) {
@@ -421,10 +447,12 @@ int runFloor(TMainDM& dm, Client& client, const Options& o, QTextStream& out)
             continue;
         }
         d.complete = con.commit();
-        if (!d.complete)
+        if (!d.complete) {
             client.failure(d, QStringLiteral("commit"), con.lastErrorText());
-        else
-            client.report(d);
+            continue;
+        }
+        client.phase(2, whole.nsecsElapsed() / 1e6);
+        client.report(d);
     }
     client.finish(out, timer.elapsed());
     return 0;
@@ -576,6 +604,7 @@ struct Outcome
     int documents = 0;
     int lines = 0;
     int failures = 0;
+    double phaseMs[3] = {0, 0, 0}; ///< summed over the completed documents of every client
     QStringList failureTexts;
     bool unique = false;
     bool stockExact = false;
@@ -653,12 +682,14 @@ bool runClients(const QStringList& dbArguments, const Options& o, const QString&
             } else if (f.first() == QLatin1String("FAIL")) {
                 if (outcome->failureTexts.size() < 5)
                     outcome->failureTexts << line;
-            } else if (f.first() == QLatin1String("DONE") && f.size() == 5) {
+            } else if (f.first() == QLatin1String("DONE") && f.size() == 8) {
                 done = true;
                 outcome->documents += f.at(1).toInt();
                 outcome->lines += f.at(2).toInt();
                 outcome->failures += f.at(3).toInt();
                 longest = std::max(longest, f.at(4).toLongLong());
+                for (int i = 0; i < 3; ++i)
+                    outcome->phaseMs[i] += f.at(5 + i).toDouble();
             } else if (f.first() == QLatin1String("ERROR")) {
                 out << "client: " << line << Qt::endl;
             }
@@ -894,35 +925,60 @@ int parentMain(const Bench::Target& target, const QStringList& dbArguments, cons
     const QStringList modes = o.mode == QLatin1String("both")
                                   ? QStringList{QStringLiteral("ours"), QStringLiteral("floor")}
                                   : QStringList{o.mode};
+    // Ours and the floor take turns, so that a change of load on the machine touches both.
     QHash<QString, Outcome> outcomes;
     bool allOk = true;
-    for (const QString& mode : modes) {
-        Snapshot before;
-        if (!snapshot(db, o, pool, &before)) {
-            out << "snapshot: " << db.lastError().text() << Qt::endl;
-            return 1;
+    for (int round = 0; round < o.rounds; ++round) {
+        for (const QString& mode : modes) {
+            Snapshot before;
+            if (!snapshot(db, o, pool, &before)) {
+                out << "snapshot: " << db.lastError().text() << Qt::endl;
+                return 1;
+            }
+            QList<Document> documents;
+            Outcome r;
+            if (!runClients(dbArguments, o, mode, books, customerFile, &documents, &r, out))
+                return 1;
+            if (!check(db, o, pool, before, documents, &r)) {
+                out << "check: " << db.lastError().text() << Qt::endl;
+                return 1;
+            }
+            const auto perDocument = [&r](int i) {
+                return QString::number(r.documents ? r.phaseMs[i] / r.documents : 0, 'f', 1);
+            };
+            out << mode << ": " << r.clients << " clients at " << used << ", "
+                << QString::number(r.seconds, 'f', 1) << " s, " << r.documents
+                << " documents saved and completed (" << QString::number(r.perSecond(), 'f', 1)
+                << "/s), " << r.lines << " lines (" << QString::number(r.lines / r.seconds, 'f', 0)
+                << "/s), " << r.failures << " failures; numbers unique: " << yesNo(r.unique)
+                << ", stock exact: " << yesNo(r.stockExact)
+                << ", posting and log records agree: " << yesNo(r.postings) << Qt::endl
+                << "  a document took on average "
+                << (mode == QLatin1String("ours")
+                        ? QStringLiteral("%1 ms header, %2 ms lines, %3 ms completion")
+                              .arg(perDocument(0), perDocument(1), perDocument(2))
+                        : QStringLiteral("%1 ms").arg(perDocument(2)))
+                << " (wall time in its client)" << Qt::endl;
+            for (const QString& f : std::as_const(r.failureTexts))
+                out << "  " << f << Qt::endl;
+            for (const QString& p : std::as_const(r.problems))
+                out << "  CHECK FAILED: " << p << Qt::endl;
+            allOk = allOk && r.unique && r.stockExact && r.postings;
+            if (!outcomes.contains(mode)) {
+                outcomes.insert(mode, r);
+                continue;
+            }
+            Outcome& sum = outcomes[mode];
+            sum.seconds += r.seconds;
+            sum.documents += r.documents;
+            sum.lines += r.lines;
+            sum.failures += r.failures;
+            for (int i = 0; i < 3; ++i)
+                sum.phaseMs[i] += r.phaseMs[i];
+            sum.unique = sum.unique && r.unique;
+            sum.stockExact = sum.stockExact && r.stockExact;
+            sum.postings = sum.postings && r.postings;
         }
-        QList<Document> documents;
-        Outcome r;
-        if (!runClients(dbArguments, o, mode, books, customerFile, &documents, &r, out))
-            return 1;
-        if (!check(db, o, pool, before, documents, &r)) {
-            out << "check: " << db.lastError().text() << Qt::endl;
-            return 1;
-        }
-        out << mode << ": " << r.clients << " clients at " << used << ", "
-            << QString::number(r.seconds, 'f', 1) << " s, " << r.documents
-            << " documents saved and completed (" << QString::number(r.perSecond(), 'f', 1)
-            << "/s), " << r.lines << " lines (" << QString::number(r.lines / r.seconds, 'f', 0)
-            << "/s), " << r.failures << " failures; numbers unique: " << yesNo(r.unique)
-            << ", stock exact: " << yesNo(r.stockExact)
-            << ", posting and log records agree: " << yesNo(r.postings) << Qt::endl;
-        for (const QString& f : std::as_const(r.failureTexts))
-            out << "  " << f << Qt::endl;
-        for (const QString& p : std::as_const(r.problems))
-            out << "  CHECK FAILED: " << p << Qt::endl;
-        allOk = allOk && r.unique && r.stockExact && r.postings;
-        outcomes.insert(mode, r);
     }
 
     Bench::printHeader(out);
@@ -937,8 +993,9 @@ int parentMain(const Bench::Target& target, const QStringList& dbArguments, cons
         const double ms = r.documents ? 1000.0 / r.perSecond() : 0;
         const double floorMs = floor && floor->documents ? 1000.0 / floor->perSecond() : 0;
         QString notes =
-            QStringLiteral("%1 clients at %2, %3 s, %4 documents of %5 lines, %6 docs/s, "
-                           "%7 lines/s, %8 failures, numbers unique: %9, stock exact: %10")
+            QStringLiteral(
+                "%1 clients at %2, %3 s in %11 rounds, %4 documents of %5 lines, %6 docs/s, "
+                "%7 lines/s, %8 failures, numbers unique: %9, stock exact: %10")
                 .arg(r.clients)
                 .arg(used)
                 .arg(r.seconds, 0, 'f', 1)
@@ -947,7 +1004,8 @@ int parentMain(const Bench::Target& target, const QStringList& dbArguments, cons
                 .arg(r.perSecond(), 0, 'f', 1)
                 .arg(r.lines / r.seconds, 0, 'f', 0)
                 .arg(r.failures)
-                .arg(yesNo(r.unique), yesNo(r.stockExact && r.postings));
+                .arg(yesNo(r.unique), yesNo(r.stockExact && r.postings))
+                .arg(o.rounds);
         if (floor)
             notes +=
                 QStringLiteral("; floor %1 docs/s (%2 documents, checks %3); ratio = floor docs/s "
@@ -992,7 +1050,7 @@ int main(int argc, char** argv)
         !parseOptions(target.rest, &o, &error)) {
         out << error << Qt::endl
             << "options: [--clients N] [--seconds S] [--lines L] [--pool P] [--branches C1,C2] "
-               "[--mode both|ours|floor]"
+               "[--mode both|ours|floor] [--rounds R]"
             << Qt::endl;
         return 2;
     }
