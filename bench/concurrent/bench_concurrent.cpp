@@ -156,6 +156,11 @@ public:
         : m_o(o), m_books(std::move(books)), m_customers(std::move(customers)),
           m_random(std::mt19937(quint32(o.client) * 7919u + 17u))
     {
+        m_order.resize(m_books.size());
+        for (int i = 0; i < m_books.size(); ++i) {
+            m_order[i] = i;
+            m_prices.insert(m_books.at(i).no, m_books.at(i).price);
+        }
     }
 
     /// Picks the next document's books (distinct) and quantities (1 to 3).
@@ -209,15 +214,6 @@ public:
         for (const double ms : m_phaseMs)
             out << ' ' << QString::number(ms, 'f', 1);
         out << Qt::endl;
-    }
-
-    void prepare()
-    {
-        m_order.resize(m_books.size());
-        for (int i = 0; i < m_books.size(); ++i) {
-            m_order[i] = i;
-            m_prices.insert(m_books.at(i).no, m_books.at(i).price);
-        }
     }
 
 private:
@@ -499,7 +495,6 @@ int clientMain(const Bench::Target& target, const Options& o, QTextStream& out)
         return 1;
     }
     Client client(o, books, customers);
-    client.prepare();
     return o.mode == QLatin1String("floor") ? runFloor(dm, client, o, out)
                                             : runOurs(dm, client, o, out);
 }
