@@ -1,5 +1,7 @@
 #include "data/SearchCondition.h"
 
+#include <algorithm>
+
 #include "data/Schema.h"
 #include "data/SqlDialect.h"
 #include "data/TMainDM.h"
@@ -9,6 +11,13 @@ namespace {
 
 /// Above every character a text can hold, so prefix + Top bounds everything that starts with prefix.
 const QString Top = QString::fromUcs4(U"\U0010FFFF", 1);
+
+/// A pattern of wildcards alone ("*" or "**" typed) matches every value but a missing one.
+bool matchesAnyValue(const QString& likePattern)
+{
+    return !likePattern.isEmpty()
+           && std::all_of(likePattern.begin(), likePattern.end(), [](QChar c) { return c == QLatin1Char('%'); });
+}
 
 bool isPurePrefix(const QString& typed)
 {
@@ -29,7 +38,10 @@ bool SearchCondition::addText(const QString& column, const QString& typed)
         // A number column is searched by its text form, as the user sees it.
         QString pattern = text;
         const QString textForm = QStringLiteral("CAST(%1 AS TEXT)").arg(column);
-        if (TMainDM::WildToLike(pattern))
+        const bool wild = TMainDM::WildToLike(pattern);
+        if (wild && matchesAnyValue(pattern))
+            m_parts << QStringLiteral("%1 IS NOT NULL").arg(column);
+        else if (wild)
             m_parts << QStringLiteral("%1 LIKE %2 ESCAPE '\\'").arg(textForm, bind(pattern));
         else
             m_parts << QStringLiteral("%1 = %2").arg(textForm, bind(text));
@@ -44,7 +56,11 @@ bool SearchCondition::addText(const QString& column, const QString& typed)
         return true;
     }
     QString pattern = text;
-    if (TMainDM::WildToLike(pattern))
+    const bool wild = TMainDM::WildToLike(pattern);
+    if (wild && matchesAnyValue(pattern))
+        // No per-row lower() for a condition every value meets.
+        m_parts << QStringLiteral("%1 IS NOT NULL").arg(column);
+    else if (wild)
         m_parts << QStringLiteral("%1 LIKE lower(%2) ESCAPE '\\'").arg(key, bind(pattern));
     else
         m_parts << QStringLiteral("%1 = lower(%2)").arg(key, bind(text));

@@ -19,7 +19,7 @@ struct BookRow
 const BookRow Rows[] = {
     {"AB001", "唐詩三百首", 1998},  {"ab002", "Poems of TANG", 1999}, {"ABC-1", "詩經", 2001},
     {"XAB01", "宋詞", 2001},        {"A%B01", "100% Sure", 1998},     {"A_B01", "Under_score", 1998},
-    {"ÉTÉ01", "Été", 2002},
+    {"ÉTÉ01", "Été", 2002},         {"N0001", nullptr, 0}, // no title, no year
 };
 
 /// The rows of the table above that the dataset holds (the demo books around them are ignored).
@@ -66,12 +66,16 @@ void TestSearchCondition::search_data()
     const QList<Case> cases = {
         {"exact ignores case", "BookNo", " ab001 ", {"AB001"}},
         {"prefix ignores case", "BookNo", "aB*", {"AB001", "ABC-1", "ab002"}},
-        {"suffix", "BookNo", "*01", {"A%B01", "AB001", "A_B01", "XAB01", "ÉTÉ01"}},
+        {"suffix", "BookNo", "*01", {"A%B01", "AB001", "A_B01", "XAB01", "ÉTÉ01", "N0001"}},
         {"inside", "BookName", "*詩*", {"AB001", "ABC-1"}},
         {"star inside matches itself", "BookNo", "A*1", {}},
         {"typed percent matches itself", "BookNo", "A%*", {"A%B01"}},
         {"typed underscore matches itself", "BookNo", "*_B01", {"A_B01"}},
-        {"star alone matches all", "BookNo", "*", {"A%B01", "AB001", "ABC-1", "A_B01", "XAB01", "ab002", "ÉTÉ01"}},
+        {"star alone matches all", "BookNo", "*", {"A%B01", "AB001", "ABC-1", "A_B01", "XAB01", "ab002", "ÉTÉ01", "N0001"}},
+        {"star alone skips a missing title", "BookName", "*", {"A%B01", "AB001", "ABC-1", "A_B01", "XAB01", "ab002", "ÉTÉ01"}},
+        {"two stars skip a missing title", "BookName", " ** ", {"A%B01", "AB001", "ABC-1", "A_B01", "XAB01", "ab002", "ÉTÉ01"}},
+        {"star alone skips a missing year", "PubYear", "*", {"A%B01", "AB001", "ABC-1", "A_B01", "XAB01", "ab002", "ÉTÉ01"}},
+        {"a star between stars matches itself", "BookName", "***", {}},
         {"letters beyond ASCII", "BookNo", "été*", {"ÉTÉ01"}},
         {"number column exact", "PubYear", "2001", {"ABC-1", "XAB01"}},
         {"number column pattern", "PubYear", "199*", {"A%B01", "AB001", "A_B01", "ab002"}},
@@ -100,7 +104,8 @@ void TestSearchCondition::search()
     DemoEnv env(backend);
     for (const BookRow& r : Rows)
         env.exec(QStringLiteral("INSERT INTO Book (BookNo, BookName, PubYear) VALUES (?, ?, ?)"),
-                 {QString::fromUtf8(r.no), QString::fromUtf8(r.name), r.year});
+                 {QString::fromUtf8(r.no), r.name ? QVariant(QString::fromUtf8(r.name)) : QVariant(),
+                  r.year ? QVariant(r.year) : QVariant()});
 
     SearchCondition condition(backend, QStringLiteral("Book"));
     QVERIFY(condition.addText(column, typed));
