@@ -94,6 +94,58 @@ QString toPositional(const QString& sql, QStringList* names)
     return out;
 }
 
+/// The statement with its literals, comments and parenthesized parts blanked: what is left is
+/// its own top level.
+QString topLevel(const QString& sql)
+{
+    QString out = sql;
+    int depth = 0;
+    const int n = int(sql.size());
+    for (int i = 0; i < n; ++i) {
+        const QChar c = sql.at(i);
+        if (c == QLatin1Char('\'') || c == QLatin1Char('"')) {
+            const int end = int(sql.indexOf(c, i + 1));
+            const int stop = end < 0 ? n - 1 : end;
+            for (int j = i; j <= stop; ++j)
+                out[j] = QLatin1Char(' ');
+            i = stop;
+        } else if (c == QLatin1Char('-') && i + 1 < n && sql.at(i + 1) == QLatin1Char('-')) {
+            const int end = int(sql.indexOf(QLatin1Char('\n'), i));
+            const int stop = end < 0 ? n - 1 : end;
+            for (int j = i; j <= stop; ++j)
+                out[j] = QLatin1Char(' ');
+            i = stop;
+        } else if (c == QLatin1Char('(')) {
+            ++depth;
+            out[i] = QLatin1Char(' ');
+        } else if (c == QLatin1Char(')')) {
+            depth = std::max(0, depth - 1);
+            out[i] = QLatin1Char(' ');
+        } else if (depth > 0) {
+            out[i] = QLatin1Char(' ');
+        }
+    }
+    return out;
+}
+
+/// A paged read of a statement that has no order of its own and returns every column of the
+/// dataset's table (so its key) is ordered by that key: its first page and its list of keys,
+/// read by separate statements, then come in the same order.
+bool orderableByKey(const QString& sql, const QString& table)
+{
+    if (table.isEmpty())
+        return false;
+    static const QRegularExpression allOf(QStringLiteral("^\\s*select\\s+(?:(\\w+)\\.)?\\*\\s+from\\s+(\\w+)\\b"),
+                                          QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression ownOrder(QStringLiteral("\\border\\s+by\\b"), QRegularExpression::CaseInsensitiveOption);
+    const QString top = topLevel(sql);
+    const auto m = allOf.match(top);
+    if (!m.hasMatch() || m.captured(2).compare(table, Qt::CaseInsensitive) != 0
+        || (m.hasCaptured(1) && !m.captured(1).isEmpty() && m.captured(1).compare(table, Qt::CaseInsensitive) != 0))
+        return false;
+    return !ownOrder.match(top).hasMatch();
+}
+
 /// Type, size and scale of a column known to the schema (branch book columns included).
 const ColumnDef* schemaColumn(const TableDef* table, const QString& name, ColumnDef* scratch)
 {
@@ -262,6 +314,7 @@ void TDataSet::close()
     dropPages();
     m_appended.clear();
     m_paged = false;
+    m_countKnown = true;
     m_current = -1;
     m_eof = m_bof = true;
     setState(State::Inactive);
@@ -282,30 +335,34 @@ bool TDataSet::execSelect()
     m_lastError = QSqlError();
     const int keepRow = m_current;
     const QVariantList keepKey = keyOf(m_current);
-    QSqlQuery q(m_connection.database());
-    q.setForwardOnly(true);
     m_lastStatement = m_sql;
-    if (!q.prepare(m_positionalSql)) {
-        m_lastError = q.lastError();
-        qWarning("%s: %s", qPrintable(m_name), qPrintable(m_lastError.text()));
-        return false;
-    }
     m_lastBound.clear();
     m_boundValues.clear();
     for (int i = 0; i < m_paramNames.size(); ++i) {
         const QVariant v = paramValue(m_paramNames.at(i));
         m_lastBound[lower(m_paramNames.at(i))] = v;
         m_boundValues << v;
-        q.bindValue(i, v);
     }
     if (m_pageSize > 0) {
-        q.clear();
-        if (!execPaged())
+        // Paged reads run statements of their own around this one: it is never prepared as is.
+        if (!execPaged()) {
+            qWarning("%s: %s", qPrintable(m_name), qPrintable(m_lastError.text()));
             return false;
+        }
         afterRowsLoaded(keepRow, keepKey);
         return true;
     }
+    QSqlQuery q(m_connection.database());
+    q.setForwardOnly(true);
+    if (!q.prepare(m_positionalSql)) {
+        m_lastError = q.lastError();
+        qWarning("%s: %s", qPrintable(m_name), qPrintable(m_lastError.text()));
+        return false;
+    }
+    for (int i = 0; i < m_boundValues.size(); ++i)
+        q.bindValue(i, m_boundValues.at(i));
     m_paged = false;
+    m_countKnown = true;
     dropPages();
     m_appended.clear();
     if (!q.exec()) {
@@ -324,6 +381,7 @@ bool TDataSet::loadFromQuery(QSqlQuery& query)
     if (isEditing())
         cancel();
     m_paged = false;
+    m_countKnown = true;
     dropPages();
     m_lastError = QSqlError();
     if (!query.isActive() || !query.isSelect()) {
@@ -341,6 +399,7 @@ bool TDataSet::loadRows(const QStringList& columns, const QList<QVariantList>& r
     if (isEditing())
         cancel();
     m_paged = false;
+    m_countKnown = true;
     dropPages();
     bindFields(columns, QStringList());
     m_rows.clear();
@@ -484,20 +543,25 @@ void TDataSet::afterRowsLoaded(int keepRow, const QVariantList& keepKey)
     if (!m_paged)
         applySort();
     int row = -1;
-    if (!rowTotal() == 0) {
+    if (!isEmpty()) {
         row = 0;
         if (!keepKey.isEmpty()) {
             row = -1;
-            // Paged, only the page around the old position is searched: no full scan for it.
+            // Paged, only the page around the old position is searched: no full scan for it, and
+            // the rest of the rows are listed only when the old row was past the first page.
             int from = 0;
-            int to = rowTotal();
+            int to = knownRowCount();
             if (m_paged && m_keyed) {
                 from = to = 0;
                 row = findKey(encodeKey(keepKey));
+                if (row < 0 && !m_countKnown && completeRows(false))
+                    row = findKey(encodeKey(keepKey));
             } else if (m_paged) {
-                const int near = std::clamp(keepRow, 0, rowTotal() - 1);
+                if (keepRow >= knownRowCount())
+                    completeRows(false);
+                const int near = std::clamp(keepRow, 0, knownRowCount() - 1);
                 from = std::max(0, near - m_pageSize);
-                to = std::min(rowTotal(), near + m_pageSize);
+                to = std::min(knownRowCount(), near + m_pageSize);
             }
             for (int i = from; i < to; ++i) {
                 if (keyOf(i) == keepKey) {
@@ -506,12 +570,12 @@ void TDataSet::afterRowsLoaded(int keepRow, const QVariantList& keepKey)
                 }
             }
             if (row < 0)
-                row = std::clamp(keepRow, 0, rowTotal() - 1);
+                row = std::clamp(keepRow, 0, knownRowCount() - 1);
         }
     }
     m_current = row;
     m_bof = true;
-    m_eof = rowTotal() == 0;
+    m_eof = isEmpty();
     notifyReset();
     runHook(afterOpen);
     if (!controlsDisabled())
@@ -520,7 +584,7 @@ void TDataSet::afterRowsLoaded(int keepRow, const QVariantList& keepKey)
 
 QVariantList TDataSet::keyOf(int row) const
 {
-    if (row < 0 || row >= rowTotal())
+    if (!hasRow(row))
         return {};
     QVariantList key;
     const Row& r = rowAt(row);
@@ -561,7 +625,7 @@ bool TDataSet::moveTo(int row)
 {
     if (!isActive())
         return false;
-    if (rowTotal() == 0) {
+    if (isEmpty()) {
         m_bof = m_eof = true;
         return false;
     }
@@ -574,7 +638,7 @@ bool TDataSet::moveTo(int row)
             setCurrent(0);
         return false;
     }
-    if (row >= rowTotal()) {
+    if (!hasRow(row)) {
         if (!checkBrowseMode())
             return false;
         m_eof = true;
@@ -596,7 +660,7 @@ bool TDataSet::first()
 {
     const bool ok = moveTo(0);
     m_bof = true;
-    m_eof = rowTotal() == 0;
+    m_eof = isEmpty();
     return ok;
 }
 
@@ -610,11 +674,11 @@ bool TDataSet::last()
 
 bool TDataSet::next()
 {
-    if (!isActive() || rowTotal() == 0) {
+    if (!isActive() || isEmpty()) {
         m_eof = true;
         return false;
     }
-    if (m_current + 1 >= rowTotal()) {
+    if (!hasRow(m_current + 1)) {
         if (!checkBrowseMode())
             return false;
         m_eof = true;
@@ -625,7 +689,7 @@ bool TDataSet::next()
 
 bool TDataSet::prior()
 {
-    if (!isActive() || rowTotal() == 0) {
+    if (!isActive() || isEmpty()) {
         m_bof = true;
         return false;
     }
@@ -649,7 +713,8 @@ bool TDataSet::locate(const QStringList& fields, const QVariantList& values, boo
             return false;
         cols << f->index();
     }
-    for (int r = 0; r < rowTotal(); ++r) {
+    // The first page is searched before the rest of a paged read is listed.
+    for (int r = 0; hasRow(r); ++r) {
         bool match = true;
         for (int i = 0; i < cols.size() && match; ++i) {
             const QVariant& have = rowAt(r).at(cols[i]);
@@ -691,7 +756,7 @@ QStringList TDataSet::fieldNames() const
 
 QVariant TDataSet::value(int row, int column) const
 {
-    if (row < 0 || row >= rowTotal() || column < 0 || column >= int(m_fields.size()))
+    if (column < 0 || column >= int(m_fields.size()) || !hasRow(row))
         return {};
     if (isEditing() && row == m_current)
         return m_buffer.value(column);
@@ -710,7 +775,7 @@ QVariant TDataSet::fieldValue(const TField& field) const
         return {};
     if (isEditing())
         return m_buffer.value(field.index());
-    if (m_current < 0 || m_current >= rowTotal())
+    if (!hasRow(m_current))
         return {};
     return rowAt(m_current).value(field.index());
 }
@@ -847,7 +912,7 @@ bool TDataSet::edit()
         return false;
     if (isEditing())
         return true;
-    if (m_current < 0 || m_current >= rowTotal())
+    if (!hasRow(m_current))
         return false;
     if (!runHook(beforeEdit))
         return false;
@@ -930,6 +995,9 @@ bool TDataSet::post()
     }
     m_lastError = QSqlError();
     m_conflict = false;
+    // A saved row may move or renumber a paged list: it must be whole first.
+    if (!completeRows())
+        return false;
     if (!runHook(beforePost))
         return false;
     const State was = m_state;
@@ -980,7 +1048,7 @@ bool TDataSet::remove()
     }
     if (m_state == State::Edit)
         cancel();
-    if (m_current < 0 || m_current >= rowTotal())
+    if (m_current < 0 || !completeRows() || m_current >= rowTotal())
         return false;
     m_lastError = QSqlError();
     m_conflict = false;
@@ -1207,7 +1275,7 @@ bool TDataSet::applySort()
             return true;
         }
         dropPages();
-        m_current = rowTotal() > 0 ? 0 : -1;
+        m_current = isEmpty() ? -1 : 0;
         return true;
     }
     if (m_sort.isEmpty() || m_rows.size() < 2)
@@ -1287,7 +1355,21 @@ int TDataSet::rowTotal() const
 {
     if (!m_paged)
         return int(m_rows.size());
+    if (!m_countKnown)
+        completeRows();
     return m_serverRows + int(m_appended.size());
+}
+
+int TDataSet::knownRowCount() const
+{
+    if (m_paged && !m_countKnown)
+        return m_serverRows;
+    return rowTotal();
+}
+
+bool TDataSet::hasRow(int row) const
+{
+    return row >= 0 && (row < knownRowCount() || row < rowTotal());
 }
 
 int TDataSet::cachedRowCount() const
@@ -1304,6 +1386,8 @@ TDataSet::Row& TDataSet::rowAt(int row) const
 {
     if (!m_paged)
         return const_cast<Row&>(m_rows[size_t(row)]);
+    if (!m_countKnown && row >= m_serverRows)
+        completeRows();
     if (row >= m_serverRows)
         return const_cast<Row&>(m_appended[size_t(row - m_serverRows)]);
     const int page = row / m_pageSize;
@@ -1386,6 +1470,11 @@ QString TDataSet::pagedOrderBy(QString* error) const
         }
         used << f->name();
     }
+    if (terms.isEmpty() && m_orderByKey) {
+        for (const QString& k : m_keyFields)
+            terms << QStringLiteral("q.%1").arg(k);
+        return QStringLiteral(" ORDER BY ") + terms.join(QLatin1Char(','));
+    }
     if (terms.isEmpty())
         return {};
     // Ties broken by the key, so that pages never overlap or miss a row.
@@ -1443,15 +1532,18 @@ void TDataSet::insertKey(int row, const QString& key)
         m_keyOffsets[i] += quint32(bytes.size());
 }
 
-bool TDataSet::readKeys()
+bool TDataSet::fetchKeys(QByteArray* blob, std::vector<quint32>* offsets) const
 {
     QString error;
     const QString order = pagedOrderBy(&error);
     if (!error.isEmpty())
         return false;
     QStringList cols;
-    for (const QString& k : m_keyFields)
-        cols << QStringLiteral("q.") + findField(k)->name();
+    QList<const TField*> keyFields;
+    for (const QString& k : m_keyFields) {
+        keyFields << findField(k);
+        cols << QStringLiteral("q.") + keyFields.last()->name();
+    }
     QSqlQuery q(m_connection.database());
     q.setForwardOnly(true);
     bool ok = q.prepare(QStringLiteral("SELECT %1 FROM (%2) q%3").arg(cols.join(QLatin1Char(',')), m_positionalSql, order));
@@ -1459,58 +1551,181 @@ bool TDataSet::readKeys()
         q.bindValue(i, m_boundValues.at(i));
     ok = ok && q.exec();
     if (!ok) {
-        m_lastError = q.lastError();
+        const_cast<TDataSet*>(this)->m_lastError = q.lastError();
         return false;
     }
-    m_keyBlob.clear();
-    m_keyOffsets.clear();
+    blob->clear();
+    offsets->clear();
+    // A single text key is its own text: no list of values per row (a million rows at times).
+    const bool oneText = keyFields.size() == 1
+                         && (keyFields.first()->type() == ColType::Text || keyFields.first()->type() == ColType::LongText);
     QVariantList key;
     while (q.next()) {
+        offsets->push_back(quint32(blob->size()));
+        if (oneText) {
+            *blob += q.value(0).toString().toUtf8();
+            continue;
+        }
         key.clear();
         for (int i = 0; i < cols.size(); ++i)
-            key << findField(m_keyFields.at(i))->normalized(q.value(i));
-        m_keyOffsets.push_back(quint32(m_keyBlob.size()));
-        m_keyBlob += encodeKey(key).toUtf8();
+            key << keyFields.at(i)->normalized(q.value(i));
+        *blob += encodeKey(key).toUtf8();
+    }
+    if (q.lastError().isValid()) {
+        const_cast<TDataSet*>(this)->m_lastError = q.lastError();
+        return false;
     }
     q.finish();
-    m_keyBlob.squeeze();
-    m_keyOffsets.shrink_to_fit();
+    blob->squeeze();
+    offsets->shrink_to_fit();
+    return true;
+}
+
+bool TDataSet::readKeys()
+{
+    QByteArray blob;
+    std::vector<quint32> offsets;
+    if (!fetchKeys(&blob, &offsets))
+        return false;
+    m_keyBlob = std::move(blob);
+    m_keyOffsets = std::move(offsets);
     m_serverRows = int(m_keyOffsets.size());
+    m_countKnown = true;
     dropPages();
+    return true;
+}
+
+bool TDataSet::completeRows(bool notify) const
+{
+    if (!m_paged || m_countKnown)
+        return true;
+    auto* self = const_cast<TDataSet*>(this);
+    if (m_keyed) {
+        QByteArray blob;
+        std::vector<quint32> offsets;
+        if (!fetchKeys(&blob, &offsets)) {
+            qWarning("%s: %s", qPrintable(m_name), qPrintable(m_lastError.text()));
+            return false;
+        }
+        const auto keyBytes = [](const QByteArray& b, const std::vector<quint32>& o, size_t i) {
+            const quint32 to = i + 1 < o.size() ? o[i + 1] : quint32(b.size());
+            return QByteArrayView(b.constData() + o[i], qsizetype(to - o[i]));
+        };
+        const size_t shown = m_keyOffsets.size();
+        bool samePrefix = offsets.size() >= shown;
+        for (size_t i = 0; samePrefix && i < shown; ++i)
+            samePrefix = keyBytes(blob, offsets, i) == keyBytes(m_keyBlob, m_keyOffsets, i);
+        if (!samePrefix) {
+            // The server listed the rows in another order than it read the first page (a query
+            // without an order of its own), or rows changed meanwhile: the first page stays as
+            // it was shown and the others follow it, each row once.
+            QSet<QByteArray> first;
+            for (size_t i = 0; i < shown; ++i)
+                first.insert(keyBytes(m_keyBlob, m_keyOffsets, i).toByteArray());
+            QByteArray merged = m_keyBlob;
+            std::vector<quint32> mergedOffsets = m_keyOffsets;
+            for (size_t i = 0; i < offsets.size(); ++i) {
+                const QByteArrayView k = keyBytes(blob, offsets, i);
+                if (first.contains(k.toByteArray()))
+                    continue;
+                mergedOffsets.push_back(quint32(merged.size()));
+                merged += k;
+            }
+            blob = std::move(merged);
+            offsets = std::move(mergedOffsets);
+        }
+        m_keyBlob = std::move(blob);
+        m_keyBlob.squeeze();
+        m_keyOffsets = std::move(offsets);
+        m_keyOffsets.shrink_to_fit();
+        m_serverRows = int(m_keyOffsets.size());
+    } else {
+        QSqlQuery q(m_connection.database());
+        q.setForwardOnly(true);
+        bool ok = q.prepare(QStringLiteral("SELECT COUNT(*) FROM (%1) q").arg(m_positionalSql));
+        for (int i = 0; ok && i < m_boundValues.size(); ++i)
+            q.bindValue(i, m_boundValues.at(i));
+        if (!ok || !q.exec() || !q.next()) {
+            self->m_lastError = q.lastError();
+            qWarning("%s: %s", qPrintable(m_name), qPrintable(m_lastError.text()));
+            return false;
+        }
+        m_serverRows = q.value(0).toInt();
+        q.finish();
+    }
+    m_countKnown = true;
+    if (notify && !controlsDisabled())
+        emit self->rowsCounted(rowTotal());
     return true;
 }
 
 bool TDataSet::execPaged()
 {
-    QSqlQuery q(m_connection.database());
-    q.setForwardOnly(true);
-    // The columns first, from a read that returns no row.
-    bool ok = q.prepare(QStringLiteral("SELECT * FROM (%1) q LIMIT 0").arg(m_positionalSql));
-    for (int i = 0; ok && i < m_boundValues.size(); ++i)
-        q.bindValue(i, m_boundValues.at(i));
-    ok = ok && q.exec();
-    if (!ok) {
-        m_lastError = q.lastError();
-        return false;
-    }
-    const QSqlRecord rec = q.record();
-    QStringList names;
-    QStringList tables;
-    for (int i = 0; i < rec.count(); ++i) {
-        names << rec.fieldName(i);
-        tables << rec.field(i).tableName();
-    }
-    bindFields(names, tables);
-    for (int i = 0; i < int(m_fields.size()); ++i) {
-        if (!m_fields[size_t(i)]->m_fromSchema)
-            m_fields[size_t(i)]->m_type = typeFromMeta(rec.field(i).metaType().id());
-    }
-    q.finish();
     m_rows.clear();
     m_appended.clear();
     dropPages();
     m_keyBlob.clear();
     m_keyOffsets.clear();
+    m_countKnown = true;
+    m_paged = false;
+    QSqlQuery q(m_connection.database());
+    q.setForwardOnly(true);
+    const auto run = [&](const QString& sql) {
+        bool ok = q.prepare(sql);
+        for (int i = 0; ok && i < m_boundValues.size(); ++i)
+            q.bindValue(i, m_boundValues.at(i));
+        ok = ok && q.exec();
+        if (!ok)
+            m_lastError = q.lastError();
+        return ok;
+    };
+    const auto takeColumns = [&] {
+        const QSqlRecord rec = q.record();
+        QStringList names;
+        QStringList tables;
+        for (int i = 0; i < rec.count(); ++i) {
+            names << rec.field(i).name();
+            tables << rec.field(i).tableName();
+        }
+        bindFields(names, tables);
+        for (int i = 0; i < int(m_fields.size()); ++i) {
+            if (!m_fields[size_t(i)]->m_fromSchema)
+                m_fields[size_t(i)]->m_type = typeFromMeta(rec.field(i).metaType().id());
+        }
+    };
+    m_orderByKey = orderableByKey(m_sql, m_table);
+    // A sort names fields, whose types decide its terms: they come first from a read of no row.
+    QString order;
+    if (m_sort.isEmpty()) {
+        QString none;
+        order = pagedOrderBy(&none);
+    } else {
+        if (!run(QStringLiteral("SELECT * FROM (%1) q LIMIT 0").arg(m_positionalSql)))
+            return false;
+        takeColumns();
+        q.finish();
+        QString error;
+        order = pagedOrderBy(&error);
+        if (!error.isEmpty())
+            return false;
+    }
+    // The first page, and one row more to tell whether others follow.
+    if (!run(QStringLiteral("SELECT * FROM (%1) q%2 LIMIT %3").arg(m_positionalSql, order).arg(m_pageSize + 1)))
+        return false;
+    takeColumns();
+    std::vector<Row> rows;
+    const int n = int(m_fields.size());
+    while (int(rows.size()) <= m_pageSize && q.next()) {
+        Row row(n);
+        for (int i = 0; i < n; ++i)
+            row[i] = m_fields[size_t(i)]->normalized(q.value(i));
+        rows.push_back(std::move(row));
+    }
+    if (q.lastError().isValid()) {
+        m_lastError = q.lastError();
+        return false;
+    }
+    q.finish();
     // With a key, the rows are listed by their keys in order (the true count, the server's sort
     // over every row) and a page is read by its keys; without one, by position.
     m_keyed = !m_keyFields.isEmpty()
@@ -1519,26 +1734,34 @@ bool TDataSet::execPaged()
                      return f && f->isAttached();
                  });
     m_paged = true;
-    if (m_keyed)
-        return readKeys() || (m_paged = false);
-    ok = q.prepare(QStringLiteral("SELECT COUNT(*) FROM (%1) q").arg(m_positionalSql));
-    for (int i = 0; ok && i < m_boundValues.size(); ++i)
-        q.bindValue(i, m_boundValues.at(i));
-    if (!ok || !q.exec() || !q.next()) {
-        m_lastError = q.lastError();
-        m_paged = false;
-        return false;
+    m_countKnown = int(rows.size()) <= m_pageSize;
+    if (!m_countKnown)
+        rows.pop_back();
+    m_serverRows = int(rows.size());
+    if (m_keyed) {
+        QVariantList key;
+        for (const Row& row : rows) {
+            key.clear();
+            for (const QString& k : m_keyFields)
+                key << row.at(findField(k)->index());
+            m_keyOffsets.push_back(quint32(m_keyBlob.size()));
+            m_keyBlob += encodeKey(key).toUtf8();
+        }
     }
-    m_serverRows = q.value(0).toInt();
-    q.finish();
+    if (!rows.empty()) {
+        m_pages[0] = std::move(rows);
+        m_pageUse.push_back(0);
+    }
     return true;
 }
 
 bool TDataSet::loadPage(int page) const
 {
     auto* self = const_cast<TDataSet*>(this);
+    // Past the first page the rows must be listed; if the server refuses, the page stays empty.
+    const bool listed = page == 0 || completeRows();
     const int first = page * m_pageSize;
-    const int count = std::min(m_pageSize, m_serverRows - first);
+    const int count = listed ? std::min(m_pageSize, m_serverRows - first) : 0;
     QString sql;
     QVariantList values = m_boundValues;
     if (m_keyed) {

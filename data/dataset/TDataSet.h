@@ -102,15 +102,26 @@ public:
     /// the next open; a new row is added at the end while paged. With a key (a writable dataset)
     /// the rows are listed by their keys, about 12 bytes a row; without one, pages are read by
     /// position and a sort starts again at the first row.
+    ///
+    /// Opening reads the first page alone. When more rows follow, they are listed (or counted)
+    /// the first time something needs them: `recordCount()`, a move past the first page, `last()`,
+    /// `locate` beyond it, a sort, a new or deleted row, a save. Until then
+    /// `isRowCountKnown()` is false and `knownRowCount()` is the first page's size.
     void setPageSize(int rows, int pagesKept = 8);
     int pageSize() const { return m_pageSize; }
     /// Rows held on the client right now.
     int cachedRowCount() const;
+    /// False while a paged read has rows past its first page that were not listed yet.
+    bool isRowCountKnown() const { return !m_paged || m_countKnown; }
+    /// The rows known without asking the server: `recordCount()` once it is known, else the
+    /// first page's.
+    int knownRowCount() const;
     State state() const { return m_state; }
     bool isEditing() const { return m_state == State::Edit || m_state == State::Insert; }
-    /// The true number of rows of the query (plus rows appended since), also when paged.
+    /// The true number of rows of the query (plus rows appended since), also when paged; a paged
+    /// read lists the rest of its rows now if it had not yet.
     int recordCount() const { return rowTotal(); }
-    bool isEmpty() const { return rowTotal() == 0; }
+    bool isEmpty() const { return isRowCountKnown() ? rowTotal() == 0 : false; }
     /// The current row, -1 when there is none.
     int recNo() const { return m_current; }
     bool eof() const { return m_eof; }
@@ -199,6 +210,9 @@ signals:
     void rowAboutToBeRemoved(int row);
     void rowRemoved(int row);
     void rowChanged(int row);
+    /// The rows of a paged read past its first page were listed: `recordCount()` is now known
+    /// and may be larger than `knownRowCount()` was.
+    void rowsCounted(int total);
     /// A field of the current row changed through setValue.
     void fieldChanged(TField* field);
     /// A save is starting: editors still holding typed text hand it to their fields now; one
@@ -244,6 +258,12 @@ private:
     void eraseRow(int at);
     bool execPaged();
     bool readKeys();
+    /// The keys of every row of the query in the paged order, one after another.
+    bool fetchKeys(QByteArray* blob, std::vector<quint32>* offsets) const;
+    /// Lists (or counts) the rows past the first page; false when the server refused.
+    bool completeRows(bool notify = true) const;
+    /// Row @p row exists; asks the server for the rest of the rows only when it lies beyond them.
+    bool hasRow(int row) const;
     bool loadPage(int page) const;
     QString encodeKey(const QVariantList& key) const;
     QString keyAt(int row) const;
@@ -273,14 +293,16 @@ private:
     bool m_paged = false;
     int m_pageSize = 0;
     int m_pagesKept = 8;
-    int m_serverRows = 0;                          ///< rows of the query, when paged
+    mutable int m_serverRows = 0;                  ///< rows of the query, when paged
+    mutable bool m_countKnown = true;              ///< false: only the first page was read yet
     mutable std::map<int, std::vector<Row>> m_pages; ///< page number -> rows, when paged
     mutable std::vector<int> m_pageUse;            ///< pages, least recently used first
     mutable bool m_pageError = false;
     std::vector<Row> m_appended;                   ///< rows added on the client, when paged
     bool m_keyed = false;                          ///< paged by a list of the rows' keys
-    QByteArray m_keyBlob;                          ///< the keys in order, UTF-8, one after another
-    std::vector<quint32> m_keyOffsets;             ///< where each row's key starts in m_keyBlob
+    bool m_orderByKey = false;                     ///< paged reads without a sort go by the key
+    mutable QByteArray m_keyBlob;                          ///< the keys in order, UTF-8, one after another
+    mutable std::vector<quint32> m_keyOffsets;             ///< where each row's key starts in m_keyBlob
     QString m_erasedKey;
     QVariantList m_boundValues;                    ///< parameter values of the last read, in order
     int m_current = -1;

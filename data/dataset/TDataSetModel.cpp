@@ -14,6 +14,7 @@ TDataSetModel::TDataSetModel(TDataSet* dataSet, QObject* parent)
         m_rowCount = m_dataSet->recordCount();
         endRemoveRows();
     });
+    connect(dataSet, &TDataSet::rowsCounted, this, &TDataSetModel::rowsCounted);
     connect(dataSet, &TDataSet::rowChanged, this, [this](int row) {
         if (row >= 0 && row < m_rowCount && m_columnCount > 0)
             emit dataChanged(index(row, 0), index(row, m_columnCount - 1));
@@ -24,9 +25,32 @@ TDataSetModel::TDataSetModel(TDataSet* dataSet, QObject* parent)
 void TDataSetModel::reset()
 {
     beginResetModel();
-    m_rowCount = m_dataSet && m_dataSet->isActive() ? m_dataSet->recordCount() : 0;
+    // A paged read's first page is shown without listing the rest of its rows.
+    m_rowCount = m_dataSet && m_dataSet->isActive() ? m_dataSet->knownRowCount() : 0;
     m_columnCount = m_columns.isEmpty() ? (m_dataSet ? m_dataSet->fieldCount() : 0) : int(m_columns.size());
     endResetModel();
+}
+
+void TDataSetModel::rowsCounted()
+{
+    const int total = m_dataSet->recordCount();
+    if (total <= m_rowCount)
+        return;
+    beginInsertRows({}, m_rowCount, total - 1);
+    m_rowCount = total;
+    endInsertRows();
+}
+
+bool TDataSetModel::canFetchMore(const QModelIndex& parent) const
+{
+    return !parent.isValid() && m_dataSet && m_dataSet->isActive() && !m_dataSet->isRowCountKnown();
+}
+
+void TDataSetModel::fetchMore(const QModelIndex& parent)
+{
+    // Listing the rows announces them through rowsCounted.
+    if (canFetchMore(parent))
+        m_dataSet->recordCount();
 }
 
 void TDataSetModel::setColumns(const QStringList& fields, const QStringList& titles)
@@ -57,7 +81,7 @@ int TDataSetModel::columnCount(const QModelIndex& parent) const
 
 QVariant TDataSetModel::data(const QModelIndex& index, int role) const
 {
-    if (!index.isValid() || !m_dataSet || index.row() >= m_dataSet->recordCount())
+    if (!index.isValid() || !m_dataSet || index.row() >= m_dataSet->knownRowCount())
         return {};
     if (rowData) {
         const QVariant v = rowData(*m_dataSet, index.row(), role);

@@ -12,6 +12,10 @@
  * @brief A dataset as a table for grids: one column per field (or per chosen field), the row being
  * edited shown from its edit buffer.
  *
+ * A paged dataset whose rows past the first page are not listed yet shows its first page, and
+ * offers the rest through `canFetchMore()`/`fetchMore()` (a view asks when it scrolls to the
+ * end); rows listed by anyone else (`recordCount()` of the window) appear as inserted.
+ *
  * Selection of several rows belongs to the view. Colours come from a per-row hook that the widget
  * layer supplies (this library has no GUI types), returning e.g. a QColor for Qt::BackgroundRole.
  *
@@ -45,6 +49,8 @@ public:
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
+    bool canFetchMore(const QModelIndex& parent) const override;
+    void fetchMore(const QModelIndex& parent) override;
     /// Moves to the row, enters edit state and assigns the field through its checks.
     bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
     /// Sorts the dataset by the column (a title click).
@@ -54,6 +60,7 @@ public:
 
 private:
     void reset();
+    void rowsCounted();
 
     QPointer<TDataSet> m_dataSet;
     QStringList m_columns;

@@ -143,6 +143,12 @@ private slots:
     void pagedReadMatchesFullRead();
     void pagedEditing_data() { backends(); }
     void pagedEditing();
+    void pagedFirstPageAlone_data() { backends(); }
+    void pagedFirstPageAlone();
+    void pagedRowsListedOnDemand_data();
+    void pagedRowsListedOnDemand();
+    void pagedFirstPageStaysAsShown_data() { backends(); }
+    void pagedFirstPageStaysAsShown();
     void dataSourceAutoEdit();
 };
 
@@ -1022,6 +1028,162 @@ void TestDataSet::pagedEditing()
     QVERIFY(ds->requery());
     QCOMPARE(ds->recordCount(), 253);
     QCOMPARE(ds->fieldByName(QStringLiteral("CustNo")).asString(), next);
+}
+
+void TestDataSet::pagedFirstPageAlone()
+{
+    QFETCH(Backend, backend);
+    Fixture f(backend);
+    addManyCustomers(f);
+    auto full = f.customers(QStringLiteral("FullDS"));
+    QVERIFY(full->open());
+    // Without an order of its own, a paged read goes by the key.
+    TDataSet ds(*f.con, QStringLiteral("PagedDS"));
+    ds.setSql(QStringLiteral("select * from Customer where CustNo <> ''"));
+    ds.setTable(QStringLiteral("Customer"));
+    QSignalSpy counted(&ds, &TDataSet::rowsCounted);
+
+    // A result that fits in its first page is whole at once.
+    ds.setPageSize(253);
+    QVERIFY(ds.open());
+    QVERIFY(ds.isRowCountKnown());
+    QCOMPARE(ds.knownRowCount(), 253);
+    QCOMPARE(ds.cachedRowCount(), 253);
+    QCOMPARE(allRows(ds), allRows(*full));
+    QVERIFY(counted.isEmpty());
+
+    // One row more and the rest waits until it is needed.
+    ds.close();
+    ds.setPageSize(252);
+    QVERIFY(ds.open());
+    QVERIFY(!ds.isRowCountKnown());
+    QCOMPARE(ds.knownRowCount(), 252);
+    QVERIFY(!ds.isEmpty());
+    QCOMPARE(ds.recordCount(), 253);
+    QCOMPARE(counted.size(), 1);
+    QCOMPARE(counted.at(0).at(0).toInt(), 253);
+    QCOMPARE(allRows(ds), allRows(*full));
+}
+
+void TestDataSet::pagedRowsListedOnDemand_data()
+{
+    QTest::addColumn<Backend>("backend");
+    QTest::addColumn<QString>("operation");
+    for (Backend backend : {Backend::Sqlite, Backend::Postgres}) {
+        if (backend == Backend::Postgres && !TestDb::postgresAvailable())
+            continue;
+        const char* tag = backend == Backend::Sqlite ? "sqlite" : "postgres";
+        for (const char* op : {"count", "next past the page", "moveTo past the page", "last", "locate past the page",
+                               "sort", "append", "save", "delete"})
+            QTest::addRow("%s: %s", tag, op) << backend << QString::fromLatin1(op);
+    }
+}
+
+void TestDataSet::pagedRowsListedOnDemand()
+{
+    QFETCH(Backend, backend);
+    QFETCH(QString, operation);
+    Fixture f(backend);
+    addManyCustomers(f);
+    auto ds = f.customers();
+    ds->setPageSize(20, 3);
+    QSignalSpy counted(ds.get(), &TDataSet::rowsCounted);
+    QVERIFY(ds->open());
+
+    // Reading the first page, moving and finding in it ask nothing more of the server.
+    int walked = 0;
+    for (ds->first(); !ds->eof() && ++walked < 20;)
+        ds->next();
+    QCOMPARE(walked, 20);
+    QCOMPARE(ds->recNo(), 19);
+    QCOMPARE(ds->fieldByName(QStringLiteral("CustNo")).asString(), QStringLiteral("P0016"));
+    QVERIFY(ds->locate({QStringLiteral("CustNo")}, {QStringLiteral("P0002")}));
+    QCOMPARE(ds->recNo(), 5);
+    QCOMPARE(ds->value(19, QStringLiteral("CustNo")).toString(), QStringLiteral("P0016"));
+    QVERIFY(ds->requery()); // at row 5: found again in the first page
+    QCOMPARE(ds->recNo(), 5);
+    QVERIFY(!ds->isRowCountKnown());
+    QVERIFY(counted.isEmpty());
+
+    int expected = 253;
+    if (operation == QLatin1String("count")) {
+        QCOMPARE(ds->recordCount(), 253);
+    } else if (operation == QLatin1String("next past the page")) {
+        QVERIFY(ds->moveTo(19));
+        QVERIFY(ds->next());
+        QCOMPARE(ds->fieldByName(QStringLiteral("CustNo")).asString(), QStringLiteral("P0017"));
+    } else if (operation == QLatin1String("moveTo past the page")) {
+        QVERIFY(ds->moveTo(252));
+        QCOMPARE(ds->fieldByName(QStringLiteral("CustNo")).asString(), QStringLiteral("P0249"));
+    } else if (operation == QLatin1String("last")) {
+        ds->last();
+        QCOMPARE(ds->recNo(), 252);
+    } else if (operation == QLatin1String("locate past the page")) {
+        QVERIFY(ds->locate({QStringLiteral("CustNo")}, {QStringLiteral("P0200")}));
+        QCOMPARE(ds->recNo(), 203);
+    } else if (operation == QLatin1String("sort")) {
+        QVERIFY(ds->setSort(QStringLiteral("CustNo DESC")));
+        QCOMPARE(ds->fieldByName(QStringLiteral("CustNo")).asString(), QStringLiteral("P0002")); // still current
+        QCOMPARE(ds->value(0, QStringLiteral("CustNo")).toString(), QStringLiteral("P0249"));
+    } else if (operation == QLatin1String("append")) {
+        QVERIFY(ds->append());
+        QCOMPARE(ds->recNo(), 253);
+        QVERIFY(ds->fieldByName(QStringLiteral("CustNo")).setValue(QStringLiteral("A000")));
+        QVERIFY(ds->post());
+        expected = 254;
+    } else if (operation == QLatin1String("save")) {
+        QVERIFY(ds->edit());
+        QVERIFY(ds->fieldByName(QStringLiteral("CustNo")).setValue(QStringLiteral("Z000"))); // renumbered
+        QVERIFY(ds->post());
+        QCOMPARE(ds->recNo(), 5);
+        QCOMPARE(f.customerText(QStringLiteral("Z000"), QStringLiteral("CustNo")), QStringLiteral("Z000"));
+    } else if (operation == QLatin1String("delete")) {
+        QVERIFY(ds->remove());
+        QCOMPARE(ds->fieldByName(QStringLiteral("CustNo")).asString(), QStringLiteral("P0003"));
+        expected = 252;
+    }
+    QVERIFY(ds->isRowCountKnown());
+    QCOMPARE(ds->recordCount(), expected);
+    QCOMPARE(f.count(QStringLiteral("Customer")), expected);
+    if (operation != QLatin1String("sort"))
+        QCOMPARE(counted.size(), 1);
+    // Every row once, whatever listed them.
+    QSet<QString> keys;
+    for (int r = 0; r < ds->recordCount(); ++r)
+        keys.insert(ds->value(r, QStringLiteral("CustNo")).toString());
+    QCOMPARE(int(keys.size()), expected);
+    QVERIFY(ds->cachedRowCount() <= 60);
+}
+
+void TestDataSet::pagedFirstPageStaysAsShown()
+{
+    QFETCH(Backend, backend);
+    Fixture f(backend);
+    addManyCustomers(f);
+    auto ds = f.customers();
+    ds->setPageSize(20, 3);
+    QVERIFY(ds->open());
+    QStringList shown;
+    for (int r = 0; r < 20; ++r)
+        shown << ds->value(r, QStringLiteral("CustNo")).toString();
+    // Another user adds a customer that sorts first and deletes one of the first page before the
+    // rest is listed: the first page stays as it was shown and no row comes twice or goes missing.
+    f.exec("INSERT INTO Customer (CustNo, CustName) VALUES ('A000', 'new')");
+    f.exec("DELETE FROM CustClsNo WHERE CustNo = 'C002'");
+    f.exec("DELETE FROM Customer WHERE CustNo = 'C002'");
+    QCOMPARE(ds->recordCount(), 20 + 233 + 1);
+    QStringList after;
+    QSet<QString> keys;
+    for (int r = 0; r < ds->recordCount(); ++r) {
+        const QString no = ds->value(r, QStringLiteral("CustNo")).toString();
+        if (r < 20)
+            after << no;
+        keys.insert(no);
+    }
+    QCOMPARE(after, shown);
+    QCOMPARE(int(keys.size()), ds->recordCount());
+    QVERIFY(keys.contains(QStringLiteral("A000")));
+    QVERIFY(keys.contains(QStringLiteral("C002"))); // still shown where it was, as a read row is
 }
 
 QTEST_GUILESS_MAIN(TestDataSet)

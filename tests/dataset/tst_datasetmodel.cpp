@@ -15,6 +15,7 @@ private slots:
     void cleanupTestCase();
     void showsRowsAndFollowsChanges();
     void editsThroughTheGrid();
+    void pagedShowsFirstPageAndFetchesTheRest();
 
 private:
     std::unique_ptr<TestDb> m_db;
@@ -106,6 +107,50 @@ void TestDataSetModel::editsThroughTheGrid()
     ds.setReadOnly(true);
     QVERIFY(!(model.flags(model.index(0, 1)) & Qt::ItemIsEditable));
     QVERIFY(!model.setData(model.index(0, 1), QStringLiteral("9")));
+}
+
+void TestDataSetModel::pagedShowsFirstPageAndFetchesTheRest()
+{
+    QSqlQuery q(m_con->database());
+    VERIFY_SQL(q, q.exec(QStringLiteral("DELETE FROM ExRate")));
+    VERIFY_SQL(q, q.exec(QStringLiteral("INSERT INTO ExRate (ORI_CR, rate) VALUES ('US', 31.5), ('NT', 1), ('JP', 0.21), ('EU', 35)")));
+    TDataSet ds(*m_con, QStringLiteral("RateDS"));
+    ds.setSql(QStringLiteral("select * from ExRate"));
+    ds.setTable(QStringLiteral("ExRate"));
+    ds.setPageSize(2);
+    TDataSetModel model(&ds);
+    QSignalSpy inserted(&model, &QAbstractItemModel::rowsInserted);
+
+    // Opening shows the first page; the grid is offered the rest instead of waiting for it.
+    QVERIFY(ds.open());
+    QCOMPARE(model.rowCount(), 2);
+    QCOMPARE(model.data(model.index(0, 0)).toString(), QStringLiteral("EU")); // by the key
+    QCOMPARE(model.data(model.index(1, 0)).toString(), QStringLiteral("JP"));
+    QVERIFY(!ds.isRowCountKnown());
+    QVERIFY(model.canFetchMore({}));
+    model.fetchMore({});
+    QVERIFY(ds.isRowCountKnown());
+    QCOMPARE(model.rowCount(), 4);
+    QCOMPARE(model.data(model.index(2, 0)).toString(), QStringLiteral("NT"));
+    QCOMPARE(model.data(model.index(3, 0)).toString(), QStringLiteral("US"));
+    QVERIFY(!model.canFetchMore({}));
+    QCOMPARE(inserted.size(), 1);
+    QCOMPARE(inserted.at(0).at(1).toInt(), 2);
+    QCOMPARE(inserted.at(0).at(2).toInt(), 3);
+
+    // Counted by someone else (the window's status), the rows appear as well.
+    QVERIFY(ds.requery());
+    QCOMPARE(model.rowCount(), 2);
+    QCOMPARE(ds.recordCount(), 4);
+    QCOMPARE(model.rowCount(), 4);
+    QCOMPARE(inserted.size(), 2);
+
+    // A result within one page is whole at once.
+    ds.setPageSize(4);
+    QVERIFY(ds.requery());
+    QVERIFY(ds.isRowCountKnown());
+    QCOMPARE(model.rowCount(), 4);
+    QVERIFY(!model.canFetchMore({}));
 }
 
 QTEST_GUILESS_MAIN(TestDataSetModel)
