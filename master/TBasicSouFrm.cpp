@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTabWidget>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -438,7 +439,21 @@ void TBasicSouFrm::FindBitBtnClick()
         TDialogs::warning(NotFound);
         return;
     }
-    showStatus(QStringLiteral("資料筆數: ") + QString::number(master().recordCount()));
+    if (master().isRowCountKnown()) {
+        showStatus(QStringLiteral("資料筆數: ") + QString::number(master().recordCount()));
+        return;
+    }
+    // A large result shows its first rows now; its rows are counted once the grid has painted them.
+    showStatus(QString());
+    auto* later = new QTimer(this);
+    later->setSingleShot(true);
+    connect(later, &QTimer::timeout, this, [this, later] {
+        later->deleteLater();
+        // A later search (or closing) has replaced this result: it shows its own count.
+        if (master().isActive() && !master().isEmpty() && m_statusPanel->text().isEmpty())
+            showStatus(QStringLiteral("資料筆數: ") + QString::number(master().recordCount()));
+    });
+    later->start(0);
 }
 
 void TBasicSouFrm::ClearBitBtnClick()
