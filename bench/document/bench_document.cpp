@@ -112,8 +112,7 @@ QList<QList<double>> interleaved(int runs, const QList<std::function<bool()>>& c
     return ms;
 }
 
-// --- opening the generated 200-line shipment
-// ------------------------------------------------------
+// --- opening the generated 200-line shipment -------------------------------------------------
 
 bool benchOpen(TMainDM& dm, const Bench::Target& target, int runs, QTextStream& out)
 {
@@ -241,8 +240,7 @@ bool benchOpen(TMainDM& dm, const Bench::Target& target, int runs, QTextStream& 
     return true;
 }
 
-// --- saving and completing a new 200-line shipment
-// ------------------------------------------------
+// --- saving and completing a new 200-line shipment -------------------------------------------
 
 struct Book
 {
