@@ -1,8 +1,10 @@
 // The book search of the master window over the generated catalogue, taken the way the window
 // takes it: the typed text through SearchCondition into TMainDM::BookDS (paged), opened, and the
 // first page read. Beside it the floor: the same statement prepared once, its first page read,
-// and its rows counted. Each search runs in a process of its own so that its peak memory is its
-// own.
+// and its rows counted. Two more rows per search: the first rows as the window's grid paints
+// them (through its model, before anything counts the rows; floor: one page of the statement
+// read straight), and the same followed by the count the window shows. Each search runs in a
+// process of its own so that its peak memory is its own.
 //
 //   bench_search (--sqlite FILE | --config DBSet.INI) [runs]
 
