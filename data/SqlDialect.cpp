@@ -41,8 +41,35 @@ QDateTime toDateTime(const QVariant& value)
     if (value.typeId() == QMetaType::QDate)
         return value.toDate().startOfDay();
     const QString text = value.toString();
+    // The stored form is read by hand: lists and histories read dates by the thousand, and the
+    // general parser costs several local-time conversions a value.
+    if (text.size() == SqliteFormat.size()) {
+        const auto number = [&text](int from, int length) {
+            int n = 0;
+            for (int i = from; i < from + length; ++i) {
+                const int digit = text.at(i).unicode() - '0';
+                if (digit < 0 || digit > 9)
+                    return -1;
+                n = n * 10 + digit;
+            }
+            return n;
+        };
+        const QDate date(number(0, 4), number(5, 2), number(8, 2));
+        const QTime time(number(11, 2), number(14, 2), number(17, 2));
+        if (text.at(4) == u'-' && text.at(7) == u'-' && text.at(10) == u' ' &&
+            text.at(13) == u':' && text.at(16) == u':' && date.isValid() && time.isValid())
+            return QDateTime(date, time);
+    }
     QDateTime dt = QDateTime::fromString(text, SqliteFormat);
     return dt.isValid() ? dt : QDateTime::fromString(text, Qt::ISODate);
+}
+
+void nameLocalZoneOnce()
+{
+    // While TZ is unset, the C library looks at /etc/localtime again on every local-time
+    // conversion; naming that same file keeps the zone it read.
+    if (qEnvironmentVariableIsEmpty("TZ"))
+        qputenv("TZ", ":/etc/localtime");
 }
 
 QString now(Backend backend)
@@ -120,7 +147,8 @@ void sqliteLower(sqlite3_context* context, int, sqlite3_value** argv)
         return;
     }
     const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(argv[0]));
-    const QByteArray lowered = QString::fromUtf8(text, sqlite3_value_bytes(argv[0])).toLower().toUtf8();
+    const QByteArray lowered =
+        QString::fromUtf8(text, sqlite3_value_bytes(argv[0])).toLower().toUtf8();
     sqlite3_result_text(context, lowered.constData(), int(lowered.size()), SQLITE_TRANSIENT);
 }
 

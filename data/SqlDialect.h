@@ -21,6 +21,9 @@ QVariant dateTimeValue(Backend backend, const QDateTime& value);
 QVariant dateValue(Backend backend, const QDate& value);
 /// Reads a date-time column of either backend.
 QDateTime toDateTime(const QVariant& value);
+/// Called by a program's main before any thread starts: the local zone is read once, not on
+/// every date converted.
+void nameLocalZoneOnce();
 /// The server's current time as an SQL expression.
 QString now(Backend backend);
 
@@ -50,7 +53,8 @@ double decimalRound(double value, int digits);
 /**
  * Replaces round() on an open SQLite connection by decimalRound, and lower() by one that folds
  * every letter as PostgreSQL does, not only ASCII, so that every `Round(x,n)` in
- * views, totals and procedures, and every search, gives PostgreSQL's result. False when the handle is not SQLite's.
+ * views, totals and procedures, and every search, gives PostgreSQL's result. False when the handle
+ * is not SQLite's.
  */
 bool installSqliteFunctions(QSqlDatabase& db);
 

@@ -1,10 +1,12 @@
 #include <QCoreApplication>
 #include <QTextStream>
 
+#include "data/SqlDialect.h"
 #include "tools/DbAdmin.h"
 
 int main(int argc, char* argv[])
 {
+    SqlDialect::nameLocalZoneOnce();
     QCoreApplication app(argc, argv);
     QTextStream out(stdout);
     QTextStream err(stderr);

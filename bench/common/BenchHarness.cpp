@@ -6,12 +6,15 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include "data/SqlDialect.h"
 #include "data/TMainDM.h"
 
 namespace Bench {
 
 bool parseArguments(const QStringList& arguments, Target* target, QString* error)
 {
+    // Measured as the program runs.
+    SqlDialect::nameLocalZoneOnce();
     const QString usage = QStringLiteral("usage: (--sqlite FILE | --config DBSet.INI) [options]");
     QString sqlite;
     QString config;

@@ -26,7 +26,8 @@ struct Target
     QStringList rest;
 };
 
-/// Reads the database arguments; false with a usage text in `error`.
+/// Reads the database arguments; false with a usage text in `error`. Names the local zone as the
+/// program's main does.
 bool parseArguments(const QStringList& arguments, Target* target, QString* error);
 
 /// Connects the data module to the target and logs it in as a head-office manager of `area`.

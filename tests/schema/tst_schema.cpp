@@ -139,6 +139,8 @@ private slots:
     void initCreatesEverything();
     void decimalRound_data();
     void decimalRound();
+    void storedDateTime_data();
+    void storedDateTime();
     void totals_data() { TestDb::addBackendRows(); }
     void totals();
     void refusedValues_data() { TestDb::addBackendRows(); }
@@ -237,6 +239,32 @@ void TestSchema::decimalRound()
     QFETCH(int, digits);
     QFETCH(double, expected);
     QCOMPARE(SqlDialect::decimalRound(value, digits), expected);
+}
+
+void TestSchema::storedDateTime_data()
+{
+    QTest::addColumn<QVariant>("stored");
+    QTest::addColumn<QDateTime>("expected");
+    const QDateTime noon(QDate(2024, 2, 29), QTime(12, 5, 9));
+    QTest::newRow("sqlite_text") << QVariant(QStringLiteral("2024-02-29 12:05:09")) << noon;
+    QTest::newRow("iso_text") << QVariant(QStringLiteral("2024-02-29T12:05:09")) << noon;
+    QTest::newRow("server_timestamp") << QVariant(noon) << noon;
+    QTest::newRow("day_only") << QVariant(QDate(2024, 2, 29)) << QDate(2024, 2, 29).startOfDay();
+    QTest::newRow("no_such_day") << QVariant(QStringLiteral("2023-02-29 12:05:09")) << QDateTime();
+    QTest::newRow("no_such_hour") << QVariant(QStringLiteral("2024-02-29 24:05:09")) << QDateTime();
+    QTest::newRow("letters_in_place_of_digits")
+        << QVariant(QStringLiteral("2024-0a-29 12:05:09")) << QDateTime();
+    QTest::newRow("null") << QVariant(QMetaType(QMetaType::QString)) << QDateTime();
+}
+
+void TestSchema::storedDateTime()
+{
+    QFETCH(QVariant, stored);
+    QFETCH(QDateTime, expected);
+    const QDateTime read = SqlDialect::toDateTime(stored);
+    QCOMPARE(read.isValid(), expected.isValid());
+    if (expected.isValid())
+        QCOMPARE(read, expected);
 }
 
 void TestSchema::totals()
@@ -735,7 +763,9 @@ void TestSchema::upgradeRefusedKeepsDatabase()
     std::unique_ptr<Connection> con = db->connect(QStringLiteral("schema"));
     QVERIFY(makeVersionOne(*db, *con));
     // A book of a supplier that no longer exists cannot enter the new schema.
-    QVERIFY(exec(*con, QStringLiteral("INSERT INTO Book (BookNo, VNo, StockC0) VALUES ('B9', 'GONE', 3)")).isActive());
+    QVERIFY(exec(*con,
+                 QStringLiteral("INSERT INTO Book (BookNo, VNo, StockC0) VALUES ('B9', 'GONE', 3)"))
+                .isActive());
     const int books = scalar(*con, QStringLiteral("SELECT COUNT(*) FROM Book")).toInt();
     con->close();
 
@@ -744,7 +774,8 @@ void TestSchema::upgradeRefusedKeepsDatabase()
     QVERIFY2(!r.err.isEmpty(), qPrintable(r.out));
     QCOMPARE(Schema::storedVersion(*con), 1);
     QCOMPARE(scalar(*con, QStringLiteral("SELECT COUNT(*) FROM Book")).toInt(), books);
-    QCOMPARE(scalar(*con, QStringLiteral("SELECT StockC0 FROM Book WHERE BookNo = 'B9'")).toInt(), 3);
+    QCOMPARE(scalar(*con, QStringLiteral("SELECT StockC0 FROM Book WHERE BookNo = 'B9'")).toInt(),
+             3);
     QVERIFY(!con->database().tables().contains(QStringLiteral("PNoCounter"), Qt::CaseInsensitive));
 }
 
