@@ -25,6 +25,7 @@
 #include "master/TSouGrid.h"
 #include "reports/TReportDM.h"
 #include "reports/desktop/ProgressBarAdapter.h"
+#include "widgets/Buttons.h"
 #include "widgets/TDBEditNew.h"
 #include "widgets/TEnglishDate.h"
 
@@ -46,13 +47,6 @@ const HistoryButton HistoryButtons[] = {
     {1, "QuBitBtn", "估價", 7},  {2, "OrdBitBtn", "訂貨", 8},  {3, "BuyBitBtn", "採購", 13},
     {4, "ImpBitBtn", "進貨", 9}, {5, "ExpBitBtn", "出貨", 10}, {6, "AdjBitBtn", "調整庫存", -1},
 };
-
-QPushButton* button(const QString& caption, const QString& name, QWidget* parent)
-{
-    auto* b = new QPushButton(caption, parent);
-    b->setObjectName(name);
-    return b;
-}
 
 } // namespace
 
@@ -150,8 +144,10 @@ QWidget* TBasicSouFrm::buildSearchHeader()
         row->addWidget(edit);
         m_searchEdits << edit;
     }
-    QPushButton* find = button(QStringLiteral("查詢"), QStringLiteral("FindBitBtn"), panel);
-    QPushButton* clear = button(QStringLiteral("清除"), QStringLiteral("ClearBitBtn"), panel);
+    QPushButton* find =
+        Widgets::button(QStringLiteral("查詢"), QStringLiteral("FindBitBtn"), panel);
+    QPushButton* clear =
+        Widgets::button(QStringLiteral("清除"), QStringLiteral("ClearBitBtn"), panel);
     connect(find, &QPushButton::clicked, this, [this] { FindBitBtnClick(); });
     connect(clear, &QPushButton::clicked, this, [this] { ClearBitBtnClick(); });
     row->addWidget(find);
@@ -207,11 +203,11 @@ QWidget* TBasicSouFrm::buildBasicPage()
 
     m_basicButtons = new QHBoxLayout();
     m_basicButtons->addWidget(navigator(QStringLiteral("DBNavigator1"), page));
-    m_insertBtn = button(QStringLiteral("新增"), QStringLiteral("InsertBitBtn"), page);
-    m_editBtn = button(QStringLiteral("修改"), QStringLiteral("EditBitBtn"), page);
-    m_postBtn = button(QStringLiteral("存檔"), QStringLiteral("PostBitBtn"), page);
-    m_cancelBtn = button(QStringLiteral("取消"), QStringLiteral("CancelBitBtn"), page);
-    m_delBtn = button(QStringLiteral("刪除"), QStringLiteral("DelBitBtn"), page);
+    m_insertBtn = Widgets::button(QStringLiteral("新增"), QStringLiteral("InsertBitBtn"), page);
+    m_editBtn = Widgets::button(QStringLiteral("修改"), QStringLiteral("EditBitBtn"), page);
+    m_postBtn = Widgets::button(QStringLiteral("存檔"), QStringLiteral("PostBitBtn"), page);
+    m_cancelBtn = Widgets::button(QStringLiteral("取消"), QStringLiteral("CancelBitBtn"), page);
+    m_delBtn = Widgets::button(QStringLiteral("刪除"), QStringLiteral("DelBitBtn"), page);
     connect(m_insertBtn, &QPushButton::clicked, this, [this] { InsertBitBtnClick(); });
     connect(m_editBtn, &QPushButton::clicked, this, [this] { EditBitBtnClick(); });
     connect(m_postBtn, &QPushButton::clicked, this, [this] { DataSetPost1Execute(); });
@@ -311,12 +307,12 @@ QWidget* TBasicSouFrm::buildHistoryPage()
     m_company->installEventFilter(this);
     bottom->addWidget(m_company);
     for (const HistoryButton& h : HistoryButtons) {
-        QPushButton* b = button(QString::fromUtf8(h.caption), QLatin1String(h.name), page);
+        QPushButton* b = Widgets::button(QString::fromUtf8(h.caption), QLatin1String(h.name), page);
         b->setProperty("tag", h.tag);
         connect(b, &QPushButton::clicked, this, [this, tag = h.tag] { QuBitBtnClick(tag); });
         bottom->addWidget(b);
     }
-    m_printBtn = button(QStringLiteral("明細列印"), QStringLiteral("DPntBitBtn"), page);
+    m_printBtn = Widgets::button(QStringLiteral("明細列印"), QStringLiteral("DPntBitBtn"), page);
     m_printBtn->setEnabled(false);
     connect(m_printBtn, &QPushButton::clicked, this, [this] { DPntBitBtnClick(); });
     bottom->addWidget(m_printBtn);
