@@ -1,6 +1,7 @@
 #include "data/Connection.h"
 
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSqlQuery>
 
 #include "data/SqlDialect.h"
@@ -27,6 +28,7 @@ bool Connection::isOpen() const
 
 void Connection::close()
 {
+    dropPrepared();
     if (!QSqlDatabase::contains(m_name))
         return;
     {
@@ -40,6 +42,7 @@ void Connection::close()
 
 bool Connection::fail(const QString& text)
 {
+    dropPrepared();
     m_lastError = text;
     if (QSqlDatabase::contains(m_name)) {
         QSqlDatabase::database(m_name, false).close();
@@ -138,6 +141,7 @@ bool Connection::commit()
         db.rollback();
     }
     m_inTransaction = false;
+    m_retired.clear();
     return ok;
 }
 
@@ -146,7 +150,81 @@ bool Connection::rollback()
     QSqlDatabase db = QSqlDatabase::database(m_name, false);
     const bool ok = db.rollback();
     m_inTransaction = false;
+    m_retired.clear();
     return ok;
+}
+
+void Connection::dropPrepared()
+{
+    // A query must not outlive its database: these go before it is closed or removed.
+    m_prepared.clear();
+    m_retired.clear();
+}
+
+QSqlQuery* Connection::preparedQuery(const QString& sql, QSqlError* error)
+{
+    if (const auto it = m_prepared.find(sql); it != m_prepared.end())
+        return it->second.get();
+    // A column added to the table would change the number of columns such a statement returns,
+    // which SQLite's driver does not expect of a statement it ran before (it writes past its row).
+    static const QRegularExpression everyColumn(QStringLiteral(R"((?:^|[\s,.])\*\s*(?:,|FROM\b))"),
+                                                QRegularExpression::CaseInsensitiveOption);
+    if (everyColumn.match(sql).hasMatch()) {
+        if (error)
+            *error = QSqlError(QStringLiteral("a statement kept prepared must name its columns"),
+                               sql, QSqlError::StatementError);
+        return nullptr;
+    }
+    auto query = std::make_unique<QSqlQuery>(database());
+    query->setForwardOnly(true);
+    if (!query->prepare(sql)) {
+        if (error)
+            *error = query->lastError();
+        return nullptr;
+    }
+    return m_prepared.emplace(sql, std::move(query)).first->second.get();
+}
+
+namespace {
+
+/// The server has forgotten the statement, or its plan no longer fits the changed tables: it
+/// runs again once prepared anew.
+bool isStaleStatement(const QSqlError& error)
+{
+    const QString code = error.nativeErrorCode();
+    // PostgreSQL: invalid_sql_statement_name ("prepared statement does not exist") and
+    // "cached plan must not change result type". SQLite prepares a stale statement again itself.
+    return code == QLatin1String("26000") || code == QLatin1String("0A000");
+}
+
+} // namespace
+
+QSqlQuery* Connection::execPrepared(const QString& sql, const QVariantList& values,
+                                    QSqlError* error)
+{
+    for (int attempt = 0;; ++attempt) {
+        QSqlQuery* query = preparedQuery(sql, error);
+        if (!query)
+            return nullptr;
+        for (int i = 0; i < values.size(); ++i)
+            query->bindValue(i, values.at(i));
+        if (query->exec())
+            return query;
+        const QSqlError failed = query->lastError();
+        // Whatever failed, the next call starts from a fresh prepare.
+        const auto it = m_prepared.find(sql);
+        const bool aborted = isPostgres() && m_inTransaction;
+        if (aborted)
+            m_retired.push_back(std::move(it->second));
+        m_prepared.erase(it);
+        // Inside a transaction PostgreSQL refuses everything after a failure: a second run could
+        // only hide the first error behind "current transaction is aborted".
+        if (attempt > 0 || !isStaleStatement(failed) || aborted) {
+            if (error)
+                *error = failed;
+            return nullptr;
+        }
+    }
 }
 
 DbError DbError::from(const QSqlError& error)

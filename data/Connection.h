@@ -1,8 +1,14 @@
 #pragma once
 
+#include <memory>
+#include <unordered_map>
+#include <vector>
+
 #include <QSqlDatabase>
 #include <QSqlError>
+#include <QSqlQuery>
 #include <QString>
+#include <QVariantList>
 
 #include "data/DbConfig.h"
 
@@ -42,15 +48,45 @@ public:
     bool rollback();
     bool inTransaction() const { return m_inTransaction; }
 
+    /**
+     * The statement of text `sql` kept prepared on this connection: the first call prepares it,
+     * later ones hand back the same query, so a statement run again and again (a look-up, a
+     * posting's updates) costs the server no parse or plan. Only for texts the program builds,
+     * a bounded set: typed values are bound, never written into the text. A statement must
+     * name its columns (no `*`), so that a column added to a table leaves its result as it was.
+     * The statements go when the connection closes or is configured anew. Null, with the reason
+     * in `error`, when the statement does not prepare or selects `*`.
+     */
+    QSqlQuery* preparedQuery(const QString& sql, QSqlError* error = nullptr);
+
+    /**
+     * Binds `values` in order to the kept statement of `sql` and runs it; null with the reason
+     * in `error` when it fails. A failed statement is dropped, so the next call prepares it
+     * afresh; one the server no longer knows or whose plan a change of its tables made stale is
+     * prepared again and run once more, when no transaction was lost with the failure. Read the
+     * result to its end or finish() it before running the same text again: it is one query.
+     */
+    QSqlQuery* execPrepared(const QString& sql, const QVariantList& values,
+                            QSqlError* error = nullptr);
+
+    /// Statements kept prepared right now.
+    int preparedCount() const { return int(m_prepared.size()); }
+
 private:
     bool openSqlite(QSqlDatabase& db);
     bool openPostgres(QSqlDatabase& db);
     bool fail(const QString& text);
+    void dropPrepared();
 
     QString m_name;
     DbSettings m_settings;
     QString m_lastError;
     bool m_inTransaction = false;
+    /// Prepared statements by text; each must go before its database is removed.
+    std::unordered_map<QString, std::unique_ptr<QSqlQuery>> m_prepared;
+    /// Failed statements dropped inside a PostgreSQL transaction: freeing them there would fail
+    /// too, so they go when it ends.
+    std::vector<std::unique_ptr<QSqlQuery>> m_retired;
 };
 
 /// A database failure as the program reports it: a duplicate key is one outcome on both backends.

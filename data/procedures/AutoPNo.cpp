@@ -41,20 +41,21 @@ AutoPNoResult AutoPNo(Connection& con, const QString& sArea, int opItem)
         values << sArea;
     values << area << opItem;
 
-    QSqlQuery q(con.database());
     for (int attempt = 0; attempt < 2; ++attempt) {
-        if (!detail::exec(q, next, values, result))
+        // Kept prepared: every document saved takes a number.
+        QSqlQuery* q = detail::execPrepared(con, next, values, result);
+        if (!q)
             return result;
-        if (q.next()) {
-            result.pno = q.value(0).toInt();
-            q.finish();
+        const bool numbered = q->next();
+        if (numbered)
+            result.pno = q->value(0).toInt();
+        q->finish();
+        if (numbered)
             return result;
-        }
-        q.finish();
         // First number of this branch and kind: make the counter row. A concurrent caller
         // making the same row waits for ours and then leaves it alone.
-        if (!detail::exec(
-                q,
+        if (!detail::execPrepared(
+                con,
                 QStringLiteral("INSERT INTO PNoCounter (SArea, DocKind, LastNo) VALUES (?, ?, 0) "
                                "ON CONFLICT (SArea, DocKind) DO NOTHING"),
                 {area, opItem}, result))

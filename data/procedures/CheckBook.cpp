@@ -32,10 +32,11 @@ RowsResult CheckBook(Connection& con, const QString& sArea, const QString& op, c
                        "ORI_CR, KDiscount, Stock%1 AS Stocks, SStock%1 AS SafeStock "
                        "FROM Book WHERE %2 = ? ORDER BY BookNo")
             .arg(sArea, column);
-    QSqlQuery q(con.database());
-    if (!detail::exec(q, sql, {cs}, result))
+    // Looked up for every line typed: the statement stays prepared on the connection.
+    QSqlQuery* q = detail::execPrepared(con, sql, {cs}, result);
+    if (!q)
         return result;
-    result.rows = detail::readAll(q, columns);
+    result.rows = detail::readAll(*q, columns);
     return result;
 }
 

@@ -9,17 +9,19 @@ InsLogRecResult InsLogRec(Connection& con, const QString& sArea, const QString& 
                           const QString& opRemark)
 {
     InsLogRecResult result;
-    QSqlQuery q(con.database());
     const QString sql =
         QStringLiteral(
             "INSERT INTO LogRec (OPDTime, SArea, OPUserC, OPUserN, OPItem, OPKind, OPRemark) "
             "VALUES (%1, ?, ?, ?, ?, ?, ?) RETURNING LogNo")
             .arg(SqlDialect::now(con.backend()));
-    if (!detail::exec(q, sql, {sArea, uCode, uName, opItem, opKind, opRemark}, result))
+    // Kept prepared: every save writes its log line.
+    QSqlQuery* q =
+        detail::execPrepared(con, sql, {sArea, uCode, uName, opItem, opKind, opRemark}, result);
+    if (!q)
         return result;
-    if (q.next())
-        result.logNo = q.value(0).toLongLong();
-    q.finish();
+    if (q->next())
+        result.logNo = q->value(0).toLongLong();
+    q->finish();
     return result;
 }
 

@@ -43,6 +43,20 @@ bool exec(QSqlQuery& query, const QString& sql, const QVariantList& values, Stat
     return exec(query, status);
 }
 
+QSqlQuery* execPrepared(Connection& con, const QString& sql, const QVariantList& values,
+                        Status& status)
+{
+    QSqlError error;
+    QSqlQuery* query = con.execPrepared(sql, values, &error);
+    if (!query) {
+        status.error = DbError::from(error);
+        if (!status.error.isError())
+            status.error = {
+                DbError::Kind::Other, {}, QStringLiteral("statement failed: %1").arg(sql)};
+    }
+    return query;
+}
+
 bool requireTransaction(Connection& con, const char* procedure, Status& status)
 {
     if (con.inTransaction())

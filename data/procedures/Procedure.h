@@ -77,6 +77,10 @@ namespace detail {
 bool exec(QSqlQuery& query, Status& status);
 /// Prepares, binds in order and executes.
 bool exec(QSqlQuery& query, const QString& sql, const QVariantList& values, Status& status);
+/// Runs a statement kept prepared on the connection (Connection::execPrepared); null with
+/// status filled when it fails. Read it to the end or finish() it before the procedure returns.
+QSqlQuery* execPrepared(Connection& con, const QString& sql, const QVariantList& values,
+                        Status& status);
 /// Refuses a call that writes several rows outside a transaction.
 bool requireTransaction(Connection& con, const char* procedure, Status& status);
 /// Reads the query to its end under the given column names.

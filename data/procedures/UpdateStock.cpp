@@ -22,15 +22,17 @@ int stockSign(int docKind)
     }
 }
 
-bool moveStock(QSqlQuery& q, const QString& stockColumn, const QString& bookNo, int delta,
+bool moveStock(Connection& con, const QString& stockColumn, const QString& bookNo, int delta,
                Status& status)
 {
-    if (!detail::exec(q,
-                      QStringLiteral("UPDATE Book SET %1 = COALESCE(%1, 0) + ? WHERE BookNo = ?")
-                          .arg(stockColumn),
-                      {delta, bookNo}, status))
+    QSqlQuery* q = detail::execPrepared(
+        con,
+        QStringLiteral("UPDATE Book SET %1 = COALESCE(%1, 0) + ? WHERE BookNo = ?")
+            .arg(stockColumn),
+        {delta, bookNo}, status);
+    if (!q)
         return false;
-    if (q.numRowsAffected() != 1) {
+    if (q->numRowsAffected() != 1) {
         status.error = DbError::refused(QStringLiteral("UpdateStock: no book %1").arg(bookNo));
         return false;
     }
@@ -64,14 +66,14 @@ UpdateStockResult UpdateStock(Connection& con, int eComplete, int docKind, int p
         return result;
     const QString stockColumn = QStringLiteral("Stock") + sArea;
     const QVariantList key = {sArea, docKind, pno};
-    QSqlQuery q(con.database());
-
-    if (!detail::exec(
-            q, QStringLiteral("SELECT 1 FROM %1 WHERE SArea = ? AND PNo = ?").arg(kind->header),
-            {sArea, pno}, result))
+    // Every statement stays prepared on the connection: a posting runs them for each document.
+    QSqlQuery* q = detail::execPrepared(
+        con, QStringLiteral("SELECT 1 FROM %1 WHERE SArea = ? AND PNo = ?").arg(kind->header),
+        {sArea, pno}, result);
+    if (!q)
         return result;
-    const bool found = q.next();
-    q.finish();
+    const bool found = q->next();
+    q->finish();
     if (!found) {
         result.error = DbError::refused(QStringLiteral("UpdateStock: no document %1/%2 of kind %3")
                                             .arg(sArea)
@@ -83,35 +85,34 @@ UpdateStockResult UpdateStock(Connection& con, int eComplete, int docKind, int p
     if (eComplete != 0) {
         // The posting record is the lock: a second poster of the same document waits for the
         // first and then finds it posted.
-        if (!detail::exec(
-                q,
-                QStringLiteral(
-                    "INSERT INTO StockPost (SArea, DocKind, PNo, PostTime) VALUES (?, ?, ?, %1) "
-                    "ON CONFLICT (SArea, DocKind, PNo) DO NOTHING")
-                    .arg(SqlDialect::now(con.backend())),
-                key, result))
+        q = detail::execPrepared(
+            con,
+            QStringLiteral(
+                "INSERT INTO StockPost (SArea, DocKind, PNo, PostTime) VALUES (?, ?, ?, %1) "
+                "ON CONFLICT (SArea, DocKind, PNo) DO NOTHING")
+                .arg(SqlDialect::now(con.backend())),
+            key, result);
+        if (!q || q->numRowsAffected() == 0)
             return result;
-        if (q.numRowsAffected() == 0)
-            return result;
-        if (!detail::exec(
-                q,
-                QStringLiteral("SELECT BookNo, SUM(Qty) FROM %1 WHERE SArea = ? AND PNo = ? "
-                               "AND BookNo IS NOT NULL GROUP BY BookNo ORDER BY BookNo")
-                    .arg(kind->detail),
-                {sArea, pno}, result))
+        q = detail::execPrepared(
+            con,
+            QStringLiteral("SELECT BookNo, SUM(Qty) FROM %1 WHERE SArea = ? AND PNo = ? "
+                           "AND BookNo IS NOT NULL GROUP BY BookNo ORDER BY BookNo")
+                .arg(kind->detail),
+            {sArea, pno}, result);
+        if (!q)
             return result;
         QList<std::pair<QString, int>> moves;
-        while (q.next()) {
-            const int qty = q.value(1).toInt();
+        while (q->next()) {
+            const int qty = q->value(1).toInt();
             if (qty != 0)
-                moves.append({q.value(0).toString(), sign * qty});
+                moves.append({q->value(0).toString(), sign * qty});
         }
-        q.finish();
+        q->finish();
         for (const auto& [bookNo, delta] : moves) {
-            if (!moveStock(q, stockColumn, bookNo, delta, result))
-                return result;
-            if (!detail::exec(
-                    q,
+            if (!moveStock(con, stockColumn, bookNo, delta, result) ||
+                !detail::execPrepared(
+                    con,
                     QStringLiteral("INSERT INTO StockPostLine (SArea, DocKind, PNo, BookNo, Qty) "
                                    "VALUES (?, ?, ?, ?, ?)"),
                     QVariantList(key) << bookNo << delta, result))
@@ -123,37 +124,40 @@ UpdateStockResult UpdateStock(Connection& con, int eComplete, int docKind, int p
     }
 
     // Take back exactly what was posted, under the posting record's lock.
-    if (!detail::exec(q,
-                      QStringLiteral(
-                          "SELECT PNo FROM StockPost WHERE SArea = ? AND DocKind = ? AND PNo = ?%1")
-                          .arg(SqlDialect::forUpdate(con.backend())),
-                      key, result))
+    q = detail::execPrepared(
+        con,
+        QStringLiteral("SELECT PNo FROM StockPost WHERE SArea = ? AND DocKind = ? AND PNo = ?%1")
+            .arg(SqlDialect::forUpdate(con.backend())),
+        key, result);
+    if (!q)
         return result;
-    const bool posted = q.next();
-    q.finish();
+    const bool posted = q->next();
+    q->finish();
     if (!posted)
         return result;
-    if (!detail::exec(
-            q,
-            QStringLiteral(
-                "SELECT BookNo, Qty FROM StockPostLine WHERE SArea = ? AND DocKind = ? AND PNo = ? "
-                "ORDER BY BookNo"),
-            key, result))
+    q = detail::execPrepared(
+        con,
+        QStringLiteral(
+            "SELECT BookNo, Qty FROM StockPostLine WHERE SArea = ? AND DocKind = ? AND PNo = ? "
+            "ORDER BY BookNo"),
+        key, result);
+    if (!q)
         return result;
     QList<std::pair<QString, int>> moves;
-    while (q.next())
-        moves.append({q.value(0).toString(), -q.value(1).toInt()});
-    q.finish();
+    while (q->next())
+        moves.append({q->value(0).toString(), -q->value(1).toInt()});
+    q->finish();
     for (const auto& [bookNo, delta] : moves) {
-        if (!moveStock(q, stockColumn, bookNo, delta, result))
+        if (!moveStock(con, stockColumn, bookNo, delta, result))
             return result;
     }
-    if (!detail::exec(
-            q,
+    if (!detail::execPrepared(
+            con,
             QStringLiteral("DELETE FROM StockPostLine WHERE SArea = ? AND DocKind = ? AND PNo = ?"),
             key, result) ||
-        !detail::exec(
-            q, QStringLiteral("DELETE FROM StockPost WHERE SArea = ? AND DocKind = ? AND PNo = ?"),
+        !detail::execPrepared(
+            con,
+            QStringLiteral("DELETE FROM StockPost WHERE SArea = ? AND DocKind = ? AND PNo = ?"),
             key, result))
         return result;
     result.changed = true;

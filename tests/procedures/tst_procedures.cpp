@@ -5,6 +5,7 @@
 #include <vector>
 
 #include <QSqlQuery>
+#include <QSqlRecord>
 #include <QtTest>
 
 #include "data/Connection.h"
@@ -165,6 +166,10 @@ private slots:
     void masterDelete();
     void masterDeleteRefusals_data() { TestDb::addBackendRows(); }
     void masterDeleteRefusals();
+    void preparedStatements_data() { TestDb::addBackendRows(); }
+    void preparedStatements();
+    void preparedAfterTableChange_data() { TestDb::addBackendRows(); }
+    void preparedAfterTableChange();
 };
 
 void TestProcedures::autoPNo()
@@ -637,3 +642,153 @@ void TestProcedures::masterDeleteRefusals()
 
 QTEST_GUILESS_MAIN(TestProcedures)
 #include "tst_procedures.moc"
+
+void TestProcedures::preparedStatements()
+{
+    QFETCH(Backend, backend);
+    Fixture f;
+    QVERIFY(f.make(backend));
+    Connection& con = *f.con;
+    const QString insert = QStringLiteral("INSERT INTO Customer (CustNo, CustName) VALUES (?, ?)");
+    const QString name = QStringLiteral("SELECT CustName FROM Customer WHERE CustNo = ?");
+    const auto nameOf = [&](Connection& c, const QString& no) {
+        QSqlError error;
+        QSqlQuery* q = c.execPrepared(name, {no}, &error);
+        if (!q) {
+            qWarning("%s", qPrintable(error.text()));
+            return QStringLiteral("<failed>");
+        }
+        const QString found = q->next() ? q->value(0).toString() : QString();
+        q->finish();
+        return found;
+    };
+
+    // One prepared query per text, handed out again.
+    QSqlQuery* first = con.preparedQuery(name);
+    QVERIFY(first);
+    QCOMPARE(con.preparedQuery(name), first);
+    QCOMPARE(nameOf(con, QStringLiteral("A1")), QStringLiteral("Customer"));
+    QCOMPARE(con.preparedQuery(name), first);
+    QCOMPARE(con.preparedCount(), 1);
+
+    // A statement that does not prepare is not kept.
+    QSqlError error;
+    QVERIFY(
+        !con.execPrepared(QStringLiteral("SELECT Nothing FROM Nowhere WHERE x = ?"), {1}, &error));
+    QVERIFY(error.isValid());
+    QCOMPARE(con.preparedCount(), 1);
+
+    // A failed run reports its own error, also inside a transaction (where PostgreSQL refuses
+    // everything after it), and the same statement runs again afterwards.
+    QVERIFY(con.execPrepared(insert, {QStringLiteral("A2"), QStringLiteral("Second")}));
+    {
+        TransactionGuard tx(con);
+        QVERIFY(tx.begin());
+        QVERIFY(!con.execPrepared(insert, {QStringLiteral("A1"), QStringLiteral("Again")}, &error));
+        QVERIFY2(DbError::from(error).isDuplicate(), qPrintable(error.text()));
+    }
+    QVERIFY(!con.execPrepared(insert, {QStringLiteral("A2"), QStringLiteral("Again")}, &error));
+    QVERIFY2(DbError::from(error).isDuplicate(), qPrintable(error.text()));
+    QVERIFY2(con.execPrepared(insert, {QStringLiteral("A3"), QStringLiteral("Third")}, &error),
+             qPrintable(error.text()));
+    {
+        // Prepared inside a transaction that rolls back, it still runs after.
+        TransactionGuard tx(con);
+        QVERIFY(tx.begin());
+        QCOMPARE(nameOf(con, QStringLiteral("A3")), QStringLiteral("Third"));
+        QVERIFY(
+            con.execPrepared(QStringLiteral("UPDATE Customer SET CustName = ? WHERE CustNo = ?"),
+                             {QStringLiteral("Changed"), QStringLiteral("A3")}));
+    }
+    QVERIFY(con.execPrepared(QStringLiteral("UPDATE Customer SET CustName = ? WHERE CustNo = ?"),
+                             {QStringLiteral("Kept"), QStringLiteral("A2")}));
+    QCOMPARE(nameOf(con, QStringLiteral("A3")), QStringLiteral("Third"));
+    QCOMPARE(nameOf(con, QStringLiteral("A2")), QStringLiteral("Kept"));
+
+    // Two connections keep statements of their own: closing one leaves the other's working.
+    std::unique_ptr<Connection> other = f.open();
+    QCOMPARE(nameOf(*other, QStringLiteral("A1")), QStringLiteral("Customer"));
+    QVERIFY(other->preparedQuery(name) != con.preparedQuery(name));
+    other->close();
+    QCOMPARE(other->preparedCount(), 0);
+    QCOMPARE(nameOf(con, QStringLiteral("A1")), QStringLiteral("Customer"));
+
+    // Closing drops them; the next call opens again and prepares anew, as does a new
+    // configuration.
+    con.close();
+    QCOMPARE(con.preparedCount(), 0);
+    QCOMPARE(nameOf(con, QStringLiteral("A2")), QStringLiteral("Kept"));
+    QCOMPARE(con.preparedCount(), 1);
+    con.configure(f.db->settings());
+    QCOMPARE(con.preparedCount(), 0);
+    QCOMPARE(nameOf(con, QStringLiteral("A1")), QStringLiteral("Customer"));
+
+    // The procedures keep theirs: a look-up repeated finds the same book each time.
+    for (int i = 0; i < 3; ++i) {
+        const Procedures::RowsResult r =
+            Procedures::CheckBook(con, QStringLiteral("C0"), QStringLiteral("BookNo"),
+                                  i == 1 ? QStringLiteral("B2") : QStringLiteral("B1"));
+        QVERIFY2(r, qPrintable(r.error.text));
+        QCOMPARE(r.rows.value(0, QStringLiteral("BookNo")).toString(),
+                 i == 1 ? QStringLiteral("B2") : QStringLiteral("B1"));
+    }
+    QCOMPARE(con.preparedCount(), 2);
+}
+
+void TestProcedures::preparedAfterTableChange()
+{
+    QFETCH(Backend, backend);
+    Fixture f;
+    QVERIFY(f.make(backend));
+    Connection& con = *f.con;
+    std::unique_ptr<Connection> admin = f.open();
+    const auto alter = [&](const QString& sql) {
+        QSqlQuery q(admin->database()); // not prepared: PostgreSQL prepares no ALTER
+        if (!q.exec(sql))
+            qWarning("%s", qPrintable(q.lastError().text()));
+        return q.isActive();
+    };
+    QVERIFY(alter(QStringLiteral("CREATE TABLE Probe (K VARCHAR(5) PRIMARY KEY, V VARCHAR(10))")));
+    QVERIFY(alter(QStringLiteral("INSERT INTO Probe (K, V) VALUES ('a', 'first')")));
+    const QString value = QStringLiteral("SELECT K, V FROM Probe WHERE K = ?");
+    const auto valueOf = [&]() {
+        QSqlError error;
+        QSqlQuery* q = con.execPrepared(value, {QStringLiteral("a")}, &error);
+        if (!q) {
+            qWarning("%s", qPrintable(error.text()));
+            return QStringLiteral("<failed>");
+        }
+        const QString found = q->next() && q->record().count() == 2 ? q->value(1).toString()
+                                                                    : QStringLiteral("<wrong>");
+        q->finish();
+        return found;
+    };
+    QCOMPARE(valueOf(), QStringLiteral("first"));
+
+    // Another client adds a column (as a new branch adds its stock columns to Book): the kept
+    // statement gives its two columns as before.
+    QVERIFY(alter(QStringLiteral("ALTER TABLE Probe ADD COLUMN Extra INTEGER")));
+    QCOMPARE(valueOf(), QStringLiteral("first"));
+    // Every column (*) would change with the table: such a statement is not kept.
+    QSqlError error;
+    QVERIFY(!con.execPrepared(QStringLiteral("SELECT * FROM Probe WHERE K = ?"),
+                              {QStringLiteral("a")}, &error));
+    QVERIFY(error.isValid());
+    QVERIFY(con.execPrepared(QStringLiteral("SELECT COUNT(*) FROM Probe WHERE K = ?"),
+                             {QStringLiteral("a")}));
+
+    if (backend != Backend::Postgres)
+        return; // SQLite prepares a statement again itself when its tables change
+    // A changed column type makes PostgreSQL refuse the old plan: prepared anew and run again.
+    QVERIFY(alter(QStringLiteral("ALTER TABLE Probe ALTER COLUMN V TYPE VARCHAR(20)")));
+    QCOMPARE(valueOf(), QStringLiteral("first"));
+    // Within a transaction the failure can only be reported; the next call recovers.
+    QVERIFY(alter(QStringLiteral("ALTER TABLE Probe ALTER COLUMN V TYPE VARCHAR(30)")));
+    {
+        TransactionGuard tx(con);
+        QVERIFY(tx.begin());
+        QVERIFY(!con.execPrepared(value, {QStringLiteral("a")}, &error));
+        QCOMPARE(error.nativeErrorCode(), QStringLiteral("0A000"));
+    }
+    QCOMPARE(valueOf(), QStringLiteral("first"));
+}
