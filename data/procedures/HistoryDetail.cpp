@@ -116,9 +116,9 @@ QList<Source> sourcesOf(HistoryOf of, int opf)
     }
 }
 
-/// Period and branch conditions on `alias`, with their values appended.
+/// Period conditions on `alias` and the branch's on `areaAlias`, with their values appended.
 QString periodAndArea(Connection& con, const QString& alias, const QDate& bDate, const QDate& eDate,
-                      const QString& sArea, QVariantList& values)
+                      const QString& sArea, QVariantList& values, const QString& areaAlias = {})
 {
     // Whole days: from the start of the first to before the start of the day after the last,
     // so the date column's own index order serves and a time of day never drops a row.
@@ -126,13 +126,31 @@ QString periodAndArea(Connection& con, const QString& alias, const QDate& bDate,
     values << SqlDialect::dateValue(con.backend(), bDate)
            << SqlDialect::dateValue(con.backend(), eDate.addDays(1));
     if (sArea != u"%"_s) {
-        sql += u" AND %1.SArea = ?"_s.arg(alias);
+        sql += u" AND %1.SArea = ?"_s.arg(areaAlias.isEmpty() ? alias : areaAlias);
         values << sArea;
     }
     return sql;
 }
 
-QString selectOf(HistoryOf of, const Source& s, int ordinal, const QString& condition)
+/// A book's lines of one kind, each with its header found by key. SQLite would rather walk the
+/// branch's headers of the period, which reads every line of them; its CROSS JOIN keeps the
+/// lines as the outer loop. PostgreSQL, planning for the values of one call, would hash every
+/// header of the period (a hundred thousand over five years) to join a few thousand lines,
+/// several times slower than looking each one up: the LATERAL subquery, kept apart by its
+/// OFFSET 0, makes it look them up. Its branch condition is on the lines, before the look-up.
+QString bookLinesFrom(Connection& con, const Source& s)
+{
+    if (con.isPostgres()) {
+        const QString partner = s.partner.startsWith(u"h."_s) ? u", "_s + s.partner : QString();
+        return u"%2 d CROSS JOIN LATERAL (SELECT h.SArea, h.PNo, h.EDate%3 FROM %1 h "
+               "WHERE h.SArea = d.SArea AND h.PNo = d.PNo OFFSET 0) h"_s.arg(s.head, s.lines,
+                                                                             partner);
+    }
+    return u"%2 d CROSS JOIN %1 h"_s.arg(s.head, s.lines);
+}
+
+QString selectOf(Connection& con, HistoryOf of, const Source& s, int ordinal,
+                 const QString& condition)
 {
     QString what;
     QString join;
@@ -146,15 +164,14 @@ QString selectOf(HistoryOf of, const Source& s, int ordinal, const QString& cond
         join = u"LEFT JOIN Book b ON b.BookNo = d.BookNo"_s;
     }
     // A book's lines are found through their book number index, then their headers by key.
-    // SQLite would rather walk the branch's headers of the period, which reads every line of
-    // them; its CROSS JOIN keeps the lines as the outer loop (elsewhere it is a plain join).
+    const bool book = of == HistoryOf::Book;
     const QString from =
-        of == HistoryOf::Book
-            ? u"%2 d CROSS JOIN %1 h"_s.arg(s.head, s.lines)
-            : u"%1 h JOIN %2 d ON d.SArea = h.SArea AND d.PNo = h.PNo"_s.arg(s.head, s.lines);
-    const QString filter = of == HistoryOf::Book
-                               ? u"h.SArea = d.SArea AND h.PNo = d.PNo AND d.BookNo = ?"_s
-                               : s.partner + u" = ?"_s;
+        book ? bookLinesFrom(con, s)
+             : u"%1 h JOIN %2 d ON d.SArea = h.SArea AND d.PNo = h.PNo"_s.arg(s.head, s.lines);
+    const QString filter = !book ? s.partner + u" = ?"_s
+                           : con.isPostgres()
+                               ? u"d.BookNo = ?"_s
+                               : u"h.SArea = d.SArea AND h.PNo = d.PNo AND d.BookNo = ?"_s;
     return uR"(SELECT h.PNo AS pno, h.EDate AS edate, %1, d.Price, d.Qty, d.Disc, d.ORI_CR, d.rate,
        d.UnSum, Round(d.UnSum*d.rate,0) AS nt, h.SArea AS sarea, %2 AS src, d.ETime AS etime,
        d.PDNo AS pdno
@@ -177,8 +194,62 @@ QVariant orNull(const QVariant& v, const QVariant& value)
     return v.isNull() ? QVariant() : value;
 }
 
+/// "yyyy/MM/dd" of a date of years 1 to 9999, null for an invalid one.
+QString slashDay(const QDate& day)
+{
+    if (!day.isValid())
+        return {};
+    if (day.year() < 1 || day.year() > 9999)
+        return day.toString(u"yyyy/MM/dd"_s);
+    const auto digits = [](QChar* at, int value, int count) {
+        for (int i = count - 1; i >= 0; --i, value /= 10)
+            at[i] = QChar(u'0' + value % 10);
+    };
+    QString text(10, u'/');
+    digits(text.data(), day.year(), 4);
+    digits(text.data() + 5, day.month(), 2);
+    digits(text.data() + 8, day.day(), 2);
+    return text;
+}
+
+/// The day of SQLite's "yyyy-MM-dd" or "yyyy-MM-dd HH:mm:ss" text; invalid for other text.
+QDate sqliteDay(const QString& text)
+{
+    const auto number = [&](int from, int count, int high) {
+        int value = 0;
+        for (int i = from; i < from + count; ++i) {
+            const char16_t c = text.at(i).unicode();
+            if (c < u'0' || c > u'9')
+                return -1;
+            value = value * 10 + (c - u'0');
+        }
+        return value <= high ? value : -1;
+    };
+    const qsizetype n = text.size();
+    if ((n != 10 && n != 19) || text.at(4) != u'-' || text.at(7) != u'-')
+        return {};
+    // The time must be one, as the whole text is otherwise no date-time at all.
+    if (n == 19 && (text.at(10) != u' ' || text.at(13) != u':' || text.at(16) != u':' ||
+                    number(11, 2, 23) < 0 || number(14, 2, 59) < 0 || number(17, 2, 59) < 0))
+        return {};
+    const int y = number(0, 4, 9999);
+    const int m = number(5, 2, 12);
+    const int d = number(8, 2, 31);
+    return y < 0 || m < 0 || d < 0 ? QDate() : QDate(y, m, d);
+}
+
 QString dayText(const QVariant& v)
 {
+    // Read straight: making each row's text a local date-time first asks the time zone, which
+    // cost more than reading the row.
+    if (v.typeId() == QMetaType::QString) {
+        if (const QDate day = sqliteDay(v.toString()); day.isValid())
+            return slashDay(day);
+    } else if (v.typeId() == QMetaType::QDateTime) {
+        return slashDay(v.toDateTime().date());
+    } else if (v.typeId() == QMetaType::QDate) {
+        return slashDay(v.toDate());
+    }
     const QDateTime dt = SqlDialect::toDateTime(v);
     return dt.isValid() ? dt.date().toString(u"yyyy/MM/dd"_s) : QString();
 }
@@ -191,23 +262,25 @@ struct Sums
 
 bool readLines(QSqlQuery& q, const QList<Source>& sources, DetailResult& r)
 {
+    const bool amountFirst = r.lines.columns.at(7) == u"小計"_s;
     while (q.next()) {
         const Source& s = sources.at(q.value(12).toInt());
-        const QString number = q.value(0).toString();
+        const QVariant price = q.value(4);
         const QVariant qty = q.value(5);
+        const QVariant disc = q.value(6);
+        const QVariant currencyValue = q.value(7);
+        const QVariant rateValue = q.value(8);
         const QVariant unSum = q.value(9);
         const QVariant nt = q.value(10);
-        QVariantList row{s.prefix + number,
-                         dayText(q.value(1)),
-                         q.value(2).toString(),
-                         q.value(3).toString(),
-                         orNull(q.value(4), q.value(4).toDouble()),
-                         orNull(qty, qlonglong(s.sign * qty.toLongLong())),
-                         orNull(q.value(6), q.value(6).toDouble())};
-        const QVariant currency = orNull(q.value(7), q.value(7).toString());
-        const QVariant rate = orNull(q.value(8), q.value(8).toDouble());
+        QVariantList row;
+        row.reserve(12);
+        row << s.prefix + q.value(0).toString() << dayText(q.value(1)) << q.value(2).toString()
+            << q.value(3).toString() << orNull(price, price.toDouble())
+            << orNull(qty, qlonglong(s.sign * qty.toLongLong())) << orNull(disc, disc.toDouble());
+        const QVariant currency = orNull(currencyValue, currencyValue.toString());
+        const QVariant rate = orNull(rateValue, rateValue.toDouble());
         const QVariant amount = orNull(unSum, signedAmount(unSum, s.sign));
-        if (r.lines.columns.at(7) == u"小計"_s)
+        if (amountFirst)
             row << amount << currency << rate;
         else
             row << currency << rate << amount;
@@ -256,13 +329,22 @@ void addSums(Connection& con, bool perCompany, bool adjustments, DetailResult& r
         return;
     r.subtotals.columns =
         QStringList{u"公司編號"_s, u"公司名稱"_s, u"數量小計"_s, u"台幣價格小計"_s};
-    QHash<QString, QString> names;
-    QSqlQuery q(con.database());
-    if (!exec(q, u"SELECT VNo, VName FROM Vendor WHERE Alliance = 1"_s, {}, r))
+    if (companies.empty())
         return;
-    while (q.next())
-        names.insert(q.value(0).toString(), q.value(1).toString());
-    q.finish();
+    // The names of the companies shown only, by key: the vendor table also holds every supplier.
+    QHash<QString, QString> names;
+    QVariantList codes;
+    for (const auto& entry : companies)
+        codes << entry.first;
+    const QString marks = QString(u"?, "_s).repeated(codes.size()).chopped(2);
+    QSqlQuery* q = execPrepared(
+        con, u"SELECT VNo, VName FROM Vendor WHERE Alliance = 1 AND VNo IN (%1)"_s.arg(marks),
+        codes, r);
+    if (!q)
+        return;
+    while (q->next())
+        names.insert(q->value(0).toString(), q->value(1).toString());
+    q->finish();
     for (const auto& [code, sums] : companies)
         r.subtotals.rows << QVariantList{code, names.value(code), sums.qty, sums.amount};
 }
@@ -289,29 +371,32 @@ DetailResult history(Connection& con, HistoryOf of, int opf, const QDate& bDate,
     while (key.endsWith(u' '))
         key.chop(1);
 
-    QSqlQuery q(con.database());
-    q.setForwardOnly(true);
+    // The statements stay prepared on the connection: the history window asks again for every
+    // partner, book and kind shown.
+    r.lines.columns = HistoryLineColumns(of, opf);
     if (adjustments) {
-        r.lines.columns = HistoryLineColumns(of, opf);
         QVariantList values{key};
         const QString sql =
             u"SELECT s.PNo, s.EDate, s.Qty, s.BRReason, s.UsCode, s.SArea FROM BRStock s "
             "WHERE s.BookNo = ?"_s +
             periodAndArea(con, u"s"_s, bDate, eDate, sArea, values) + u" ORDER BY s.EDate, s.PNo"_s;
-        if (!exec(q, sql, values, r) || !readAdjustments(q, r))
+        QSqlQuery* q = execPrepared(con, sql, values, r);
+        if (!q || !readAdjustments(*q, r))
             return r;
     } else {
-        r.lines.columns = HistoryLineColumns(of, opf);
+        const bool bookOnServer = of == HistoryOf::Book && con.isPostgres();
         QStringList selects;
         QVariantList values;
         for (int i = 0; i < sources.size(); ++i) {
             values << key;
-            selects << selectOf(of, sources.at(i), i,
-                                periodAndArea(con, u"h"_s, bDate, eDate, sArea, values));
+            selects << selectOf(con, of, sources.at(i), i,
+                                periodAndArea(con, u"h"_s, bDate, eDate, sArea, values,
+                                              bookOnServer ? u"d"_s : QString()));
         }
         const QString sql =
             selects.join(u"\nUNION ALL\n"_s) + u"\nORDER BY edate, pno, src, sarea, etime, pdno"_s;
-        if (!exec(q, sql, values, r) || !readLines(q, sources, r))
+        QSqlQuery* q = execPrepared(con, sql, values, r);
+        if (!q || !readLines(*q, sources, r))
             return r;
     }
     addSums(con, sArea == u"%"_s, adjustments, r);

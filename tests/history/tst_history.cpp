@@ -228,6 +228,10 @@ void TestHistory::history_data()
             << u"book"_s << 4 << u"TB-001"_s << u"%"_s << QStringList{u"進貨901"_s, u"退出902"_s}
             << QStringList{u"10"_s, u"-2"_s} << QStringList{hq + u"10|826"_s, tc + u"-2|-100"_s}
             << 8LL << 726LL;
+        // Only the asked branch's lines, when the book moved in both.
+        row("book_receipts_and_purchase_returns_one_branch")
+            << u"book"_s << 4 << u"TB-001"_s << u"C1"_s << QStringList{u"退出902"_s}
+            << QStringList{u"-2"_s} << QStringList{} << -2LL << -100LL;
         row("book_shipments_returns_counter")
             << u"book"_s << 5 << u"TB-001"_s << u"C0"_s
             << QStringList{u"出貨901"_s, u"退回901"_s, u"櫃台901"_s}
