@@ -4,6 +4,9 @@
 //
 //   bench_lookup (--sqlite FILE | --config DBSet.INI) [calls]
 
+#include <algorithm>
+#include <functional>
+
 #include <QCoreApplication>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -65,9 +68,6 @@ int main(int argc, char** argv)
     for (const bool barCode : {false, true}) {
         const QString op = barCode ? QStringLiteral("BarCode") : QStringLiteral("BookNo");
         const QStringList k = keys(books, calls, barCode);
-        int next = 0;
-        qint64 found = 0;
-        const auto key = [&] { return k.at(next++ % k.size()); };
 
         // The floor: one prepared statement, bound and read to the end on every call.
         const QString sql =
@@ -81,90 +81,102 @@ int main(int argc, char** argv)
             return 1;
         }
         floorQuery.setForwardOnly(true);
-        next = 0;
-        found = 0;
-        const double floorMs = Bench::median(Bench::timeRuns(
-            calls,
-            [&] {
-                floorQuery.bindValue(0, key());
-                if (!floorQuery.exec())
-                    return false;
-                const int columns = floorQuery.record().count();
-                QVariantList row;
-                while (floorQuery.next()) {
-                    for (int c = 0; c < columns; ++c)
-                        row << floorQuery.value(c);
-                    ++found;
+
+        /// One way of looking a key up; each counts the rows it found.
+        struct Series
+        {
+            std::function<bool(const QString&, qint64&)> call;
+            int next = 0;
+            qint64 found = 0;
+            QList<double> ms;
+        };
+        Series floorSeries{[&](const QString& key, qint64& found) {
+            floorQuery.bindValue(0, key);
+            if (!floorQuery.exec())
+                return false;
+            const int columns = floorQuery.record().count();
+            QVariantList row;
+            while (floorQuery.next()) {
+                for (int c = 0; c < columns; ++c)
+                    row << floorQuery.value(c);
+                ++found;
+            }
+            return true;
+        }};
+        // Where the time went before statements were kept: the same statement prepared anew on
+        // every call.
+        Series anewSeries{[&](const QString& key, qint64& found) {
+            QSqlQuery q(con.database());
+            q.setForwardOnly(true);
+            if (!q.prepare(sql))
+                return false;
+            q.bindValue(0, key);
+            if (!q.exec())
+                return false;
+            QVariantList row;
+            while (q.next()) {
+                for (int c = 0; c < q.record().count(); ++c)
+                    row << q.value(c);
+                ++found;
+            }
+            return true;
+        }};
+        Series procSeries{[&](const QString& key, qint64& found) {
+            const Procedures::RowsResult r = Procedures::CheckBook(con, Area, op, key);
+            found += r.rows.rows.size();
+            return r.ok();
+        }};
+        Series dmSeries{[&](const QString& key, qint64& found) {
+            if (!dm.CheckBook(op, key))
+                return false;
+            found += dm.ChBookDS.recordCount();
+            return true;
+        }};
+        Series* all[] = {&floorSeries, &procSeries, &dmSeries, &anewSeries};
+
+        // Each series first visits every key unmeasured, so that none reads pages cold. Then
+        // they take turns in rounds, so that a change of the machine's load falls on all alike.
+        constexpr int Rounds = 20;
+        const int perRound = std::max(1, calls / Rounds);
+        for (int round = -1; round < Rounds; ++round) {
+            for (Series* s : all) {
+                const int n = round < 0 ? int(k.size()) : perRound;
+                const auto one = [&] { return s->call(k.at(s->next++ % k.size()), s->found); };
+                if (round < 0) {
+                    for (int i = 0; i < n; ++i) {
+                        if (!one()) {
+                            out << "CheckBook " << op << " failed: " << con.lastErrorText()
+                                << Qt::endl;
+                            return 1;
+                        }
+                    }
+                    continue;
                 }
-                return true;
-            },
-            calls));
-        const qint64 floorFound = found;
-
-        // Where the time goes: the same statement prepared anew on every call, as a procedure
-        // that keeps no statement does.
-        next = 0;
-        const double anewMs = Bench::median(Bench::timeRuns(
-            calls,
-            [&] {
-                QSqlQuery q(con.database());
-                q.setForwardOnly(true);
-                if (!q.prepare(sql))
-                    return false;
-                q.bindValue(0, key());
-                if (!q.exec())
-                    return false;
-                QVariantList row;
-                while (q.next()) {
-                    for (int c = 0; c < q.record().count(); ++c)
-                        row << q.value(c);
+                const QList<double> ms = Bench::timeRuns(n, one, 0);
+                if (ms.size() < n) {
+                    out << "CheckBook " << op << " failed: " << con.lastErrorText() << Qt::endl;
+                    return 1;
                 }
-                return true;
-            },
-            calls));
-
-        next = 0;
-        found = 0;
-        const QList<double> procRuns = Bench::timeRuns(
-            calls,
-            [&] {
-                const Procedures::RowsResult r = Procedures::CheckBook(con, Area, op, key());
-                found += r.rows.rows.size();
-                return r.ok();
-            },
-            calls);
-        const qint64 procFound = found;
-
-        next = 0;
-        found = 0;
-        const QList<double> dmRuns = Bench::timeRuns(
-            calls,
-            [&] {
-                if (!dm.CheckBook(op, key()))
-                    return false;
-                found += dm.ChBookDS.recordCount();
-                return true;
-            },
-            calls);
-
-        if (procRuns.size() < calls || dmRuns.size() < calls) {
-            out << "CheckBook " << op << " failed: " << con.lastErrorText() << Qt::endl;
-            return 1;
+                s->ms << ms;
+            }
         }
-        // Each series first visits every key unmeasured, so that none reads pages cold; the
-        // warm-up calls are counted alike in all three, so the totals must agree.
-        const QString notes =
-            QStringLiteral("%1 measured calls, %2 rows read with the warm-up").arg(calls);
+
+        const double floorMs = Bench::median(floorSeries.ms);
+        const QString notes = QStringLiteral("%1 measured calls in %2 rounds, %3 rows read")
+                                  .arg(Rounds * perRound)
+                                  .arg(Rounds);
         Bench::printRow(out, target.backendName,
                         QStringLiteral("Procedures::CheckBook by %1").arg(op),
-                        Bench::median(procRuns), floorMs, notes.arg(procFound));
+                        Bench::median(procSeries.ms), floorMs, notes.arg(procSeries.found));
         Bench::printRow(out, target.backendName, QStringLiteral("TMainDM::CheckBook by %1").arg(op),
-                        Bench::median(dmRuns), floorMs, notes.arg(found));
+                        Bench::median(dmSeries.ms), floorMs, notes.arg(dmSeries.found));
         Bench::printRow(out, target.backendName,
                         QStringLiteral("same statement prepared on every call, by %1").arg(op),
-                        anewMs, floorMs, QStringLiteral("%1 measured calls").arg(calls));
-        if (procFound != floorFound || found != floorFound)
-            out << "rows differ from the floor's (" << floorFound << ")" << Qt::endl;
+                        Bench::median(anewSeries.ms), floorMs, notes.arg(anewSeries.found));
+        for (const Series* s : all) {
+            if (s->found != floorSeries.found)
+                out << "rows differ from the floor's (" << floorSeries.found << ")" << Qt::endl;
+        }
     }
     return 0;
 }
