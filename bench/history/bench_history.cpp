@@ -369,13 +369,24 @@ int measureGenerated(QTextStream& out, const QStringList& arguments)
             // Turns in rounds, each series warmed up in the first, so that a change of the
             // machine's load falls on all alike.
             QList<double> ours, floor, oursCustom;
+            // Which goes first changes from round to round.
+            const int seriesCount = con.isPostgres() ? 3 : 2;
             for (int round = 0; round < Rounds; ++round) {
                 const int warmUp = round == 0 ? 3 : 0;
-                ours << Bench::timeRuns(Runs / Rounds, oursCall, warmUp);
-                floor << Bench::timeRuns(Runs / Rounds, floorCall, warmUp);
-                if (con.isPostgres() && setPlanning("force_custom_plan")) {
-                    oursCustom << Bench::timeRuns(Runs / Rounds, oursCall, warmUp);
-                    setPlanning("auto");
+                for (int turn = 0; turn < seriesCount; ++turn) {
+                    switch ((turn + round) % seriesCount) {
+                    case 0:
+                        ours << Bench::timeRuns(Runs / Rounds, oursCall, warmUp);
+                        break;
+                    case 1:
+                        floor << Bench::timeRuns(Runs / Rounds, floorCall, warmUp);
+                        break;
+                    default:
+                        if (setPlanning("force_custom_plan")) {
+                            oursCustom << Bench::timeRuns(Runs / Rounds, oursCall, warmUp);
+                            setPlanning("auto");
+                        }
+                    }
                 }
             }
             if (ours.size() < Runs || (con.isPostgres() && oursCustom.size() < Runs)) {
