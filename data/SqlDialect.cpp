@@ -1,5 +1,6 @@
 #include "data/SqlDialect.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -14,8 +15,46 @@
 namespace SqlDialect {
 
 namespace {
+
 const QString SqliteFormat = QStringLiteral("yyyy-MM-dd HH:mm:ss");
+
+/// The whole number written in `length` digits at `from`; -1 when one is no digit.
+int digitsAt(const QString& text, int from, int length)
+{
+    int n = 0;
+    for (int i = from; i < from + length; ++i) {
+        const int digit = text.at(i).unicode() - '0';
+        if (digit < 0 || digit > 9)
+            return -1;
+        n = n * 10 + digit;
+    }
+    return n;
 }
+
+/// The stored forms "yyyy-MM-dd HH:mm:ss" and "yyyy-MM-dd", read by hand: lists and histories
+/// read dates by the thousand, and the general parser costs several local-time conversions a
+/// value. False for any other text.
+bool readStored(const QString& text, QDate* date, QTime* time)
+{
+    const qsizetype length = text.size();
+    if ((length != 10 && length != 19) || text.at(4) != u'-' || text.at(7) != u'-')
+        return false;
+    if (length == 19 && (text.at(10) != u' ' || text.at(13) != u':' || text.at(16) != u':'))
+        return false;
+    const int fields[] = {digitsAt(text, 0, 4),
+                          digitsAt(text, 5, 2),
+                          digitsAt(text, 8, 2),
+                          length == 19 ? digitsAt(text, 11, 2) : 0,
+                          length == 19 ? digitsAt(text, 14, 2) : 0,
+                          length == 19 ? digitsAt(text, 17, 2) : 0};
+    if (std::any_of(std::begin(fields), std::end(fields), [](int n) { return n < 0; }))
+        return false;
+    *date = QDate(fields[0], fields[1], fields[2]);
+    *time = QTime(fields[3], fields[4], fields[5]);
+    return date->isValid() && time->isValid();
+}
+
+} // namespace
 
 QVariant dateTimeValue(Backend backend, const QDateTime& value)
 {
@@ -41,27 +80,25 @@ QDateTime toDateTime(const QVariant& value)
     if (value.typeId() == QMetaType::QDate)
         return value.toDate().startOfDay();
     const QString text = value.toString();
-    // The stored form is read by hand: lists and histories read dates by the thousand, and the
-    // general parser costs several local-time conversions a value.
-    if (text.size() == SqliteFormat.size()) {
-        const auto number = [&text](int from, int length) {
-            int n = 0;
-            for (int i = from; i < from + length; ++i) {
-                const int digit = text.at(i).unicode() - '0';
-                if (digit < 0 || digit > 9)
-                    return -1;
-                n = n * 10 + digit;
-            }
-            return n;
-        };
-        const QDate date(number(0, 4), number(5, 2), number(8, 2));
-        const QTime time(number(11, 2), number(14, 2), number(17, 2));
-        if (text.at(4) == u'-' && text.at(7) == u'-' && text.at(10) == u' ' &&
-            text.at(13) == u':' && text.at(16) == u':' && date.isValid() && time.isValid())
-            return QDateTime(date, time);
-    }
+    QDate date;
+    QTime time;
+    if (readStored(text, &date, &time))
+        return QDateTime(date, time);
     QDateTime dt = QDateTime::fromString(text, SqliteFormat);
     return dt.isValid() ? dt : QDateTime::fromString(text, Qt::ISODate);
+}
+
+QDate toDate(const QVariant& value)
+{
+    if (value.typeId() == QMetaType::QDate)
+        return value.toDate();
+    if (value.typeId() == QMetaType::QString) {
+        QDate date;
+        QTime time;
+        if (readStored(value.toString(), &date, &time))
+            return date;
+    }
+    return toDateTime(value).date();
 }
 
 void nameLocalZoneOnce()

@@ -21,6 +21,8 @@ QVariant dateTimeValue(Backend backend, const QDateTime& value);
 QVariant dateValue(Backend backend, const QDate& value);
 /// Reads a date-time column of either backend.
 QDateTime toDateTime(const QVariant& value);
+/// The day of a date-time column of either backend, without making it a local date-time.
+QDate toDate(const QVariant& value);
 /// Called by a program's main before any thread starts: the local zone is read once, not on
 /// every date converted.
 void nameLocalZoneOnce();

@@ -40,7 +40,8 @@ QStringList HistoryLineColumns(HistoryOf of, int opf)
     }
     QStringList c{number, u"日期"_s};
     if (of == HistoryOf::Book && opf == 6)
-        return c << u"數量"_s << u"原因"_s << AdjustmentPriceColumns << u"調整者"_s << u"公司編號"_s;
+        return c << u"數量"_s << u"原因"_s << AdjustmentPriceColumns << u"調整者"_s
+                 << u"公司編號"_s;
     if (of != HistoryOf::Book)
         c << u"書籍編號"_s << u"書名"_s;
     else if (opf == 3 || opf == 4)
@@ -212,46 +213,9 @@ QString slashDay(const QDate& day)
     return text;
 }
 
-/// The day of SQLite's "yyyy-MM-dd" or "yyyy-MM-dd HH:mm:ss" text; invalid for other text.
-QDate sqliteDay(const QString& text)
-{
-    const auto number = [&](int from, int count, int high) {
-        int value = 0;
-        for (int i = from; i < from + count; ++i) {
-            const char16_t c = text.at(i).unicode();
-            if (c < u'0' || c > u'9')
-                return -1;
-            value = value * 10 + (c - u'0');
-        }
-        return value <= high ? value : -1;
-    };
-    const qsizetype n = text.size();
-    if ((n != 10 && n != 19) || text.at(4) != u'-' || text.at(7) != u'-')
-        return {};
-    // The time must be one, as the whole text is otherwise no date-time at all.
-    if (n == 19 && (text.at(10) != u' ' || text.at(13) != u':' || text.at(16) != u':' ||
-                    number(11, 2, 23) < 0 || number(14, 2, 59) < 0 || number(17, 2, 59) < 0))
-        return {};
-    const int y = number(0, 4, 9999);
-    const int m = number(5, 2, 12);
-    const int d = number(8, 2, 31);
-    return y < 0 || m < 0 || d < 0 ? QDate() : QDate(y, m, d);
-}
-
 QString dayText(const QVariant& v)
 {
-    // Read straight: making each row's text a local date-time first asks the time zone, which
-    // cost more than reading the row.
-    if (v.typeId() == QMetaType::QString) {
-        if (const QDate day = sqliteDay(v.toString()); day.isValid())
-            return slashDay(day);
-    } else if (v.typeId() == QMetaType::QDateTime) {
-        return slashDay(v.toDateTime().date());
-    } else if (v.typeId() == QMetaType::QDate) {
-        return slashDay(v.toDate());
-    }
-    const QDateTime dt = SqlDialect::toDateTime(v);
-    return dt.isValid() ? dt.date().toString(u"yyyy/MM/dd"_s) : QString();
+    return slashDay(SqlDialect::toDate(v));
 }
 
 struct Sums

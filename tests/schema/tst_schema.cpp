@@ -252,6 +252,10 @@ void TestSchema::storedDateTime_data()
     QTest::newRow("day_only") << QVariant(QDate(2024, 2, 29)) << QDate(2024, 2, 29).startOfDay();
     QTest::newRow("no_such_day") << QVariant(QStringLiteral("2023-02-29 12:05:09")) << QDateTime();
     QTest::newRow("no_such_hour") << QVariant(QStringLiteral("2024-02-29 24:05:09")) << QDateTime();
+    QTest::newRow("day_text") << QVariant(QStringLiteral("2024-02-29"))
+                              << QDate(2024, 2, 29).startOfDay();
+    QTest::newRow("letters_in_the_year")
+        << QVariant(QStringLiteral("abcd-02-29 12:05:09")) << QDateTime();
     QTest::newRow("letters_in_place_of_digits")
         << QVariant(QStringLiteral("2024-0a-29 12:05:09")) << QDateTime();
     QTest::newRow("null") << QVariant(QMetaType(QMetaType::QString)) << QDateTime();
@@ -265,6 +269,7 @@ void TestSchema::storedDateTime()
     QCOMPARE(read.isValid(), expected.isValid());
     if (expected.isValid())
         QCOMPARE(read, expected);
+    QCOMPARE(SqlDialect::toDate(stored), expected.date());
 }
 
 void TestSchema::totals()
