@@ -146,6 +146,57 @@ bool orderableByKey(const QString& sql, const QString& table)
     return !ownOrder.match(top).hasMatch();
 }
 
+/// A statement whose select list takes every column of one table ("T.*") with the table's
+/// columns named instead, as @p columns (the record of a run of it) lists them, so that it can be
+/// kept prepared. Empty when the text has another star or cannot be read so.
+QString spelledOut(const QString& sql, const QSqlRecord& columns)
+{
+    if (sql.count(QLatin1Char('*')) != 1)
+        return {};
+    const QString top = topLevel(sql);
+    static const QRegularExpression head(QStringLiteral("^\\s*select\\s+"), QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression from(QStringLiteral("\\bfrom\\b"), QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression allOf(QStringLiteral("^\\s*(\\w+)\\s*\\.\\s*\\*\\s*$"));
+    static const QRegularExpression plainName(QStringLiteral("^[A-Za-z_]\\w*$"));
+    const auto h = head.match(top);
+    if (!h.hasMatch())
+        return {};
+    const auto f = from.match(top, h.capturedEnd());
+    if (!f.hasMatch())
+        return {};
+    // The select items, each one column but the star's.
+    int items = 0;
+    int before = -1;
+    int starStart = 0;
+    int starEnd = 0;
+    QString table;
+    for (int start = int(h.capturedEnd()), i = start; i <= f.capturedStart(); ++i) {
+        if (i < f.capturedStart() && top.at(i) != QLatin1Char(','))
+            continue;
+        const auto m = allOf.match(top.mid(start, i - start));
+        if (m.hasMatch()) {
+            before = items;
+            starStart = start;
+            starEnd = i;
+            table = m.captured(1);
+        }
+        ++items;
+        start = i + 1;
+    }
+    const int spelled = columns.count() - (items - 1);
+    if (before < 0 || spelled < 1)
+        return {};
+    QStringList names;
+    for (int i = before; i < before + spelled; ++i) {
+        const QString name = columns.fieldName(i);
+        if (!plainName.match(name).hasMatch())
+            return {};
+        names << table + QLatin1Char('.') + name;
+    }
+    return sql.left(starStart) + QLatin1Char(' ') + names.join(QLatin1Char(',')) + QLatin1Char(' ')
+           + sql.mid(starEnd);
+}
+
 /// Type, size and scale of a column known to the schema (branch book columns included).
 const ColumnDef* schemaColumn(const TableDef* table, const QString& name, ColumnDef* scratch)
 {
@@ -352,6 +403,16 @@ bool TDataSet::execSelect()
         afterRowsLoaded(keepRow, keepKey);
         return true;
     }
+    if (isActive() && masterKeyMissing()) {
+        // The lines of a header not saved yet, or of none: nothing to ask the server.
+        m_paged = false;
+        m_countKnown = true;
+        dropPages();
+        m_appended.clear();
+        m_rows.clear();
+        afterRowsLoaded(keepRow, keepKey);
+        return true;
+    }
     QSqlQuery q(m_connection.database());
     q.setForwardOnly(true);
     if (!q.prepare(m_positionalSql)) {
@@ -374,6 +435,21 @@ bool TDataSet::execSelect()
         return false;
     afterRowsLoaded(keepRow, keepKey);
     return true;
+}
+
+bool TDataSet::masterKeyMissing() const
+{
+    if (!m_master || m_master->keyFields().isEmpty())
+        return false;
+    for (const QString& key : m_master->keyFields()) {
+        if (const TField* f = m_master->findField(key); !f || !f->isAttached())
+            continue;
+        for (int i = 0; i < m_paramNames.size(); ++i) {
+            if (m_paramNames.at(i).compare(key, Qt::CaseInsensitive) == 0 && m_boundValues.at(i).isNull())
+                return true;
+        }
+    }
+    return false;
 }
 
 bool TDataSet::loadFromQuery(QSqlQuery& query)
@@ -418,25 +494,62 @@ bool TDataSet::refreshRecord(const QString& sql, const QVariantList& values)
 {
     if (!isActive() || isEditing() || m_current < 0)
         return false;
-    QSqlQuery q(m_connection.database());
     m_lastStatement = sql;
-    if (!q.prepare(sql)) {
-        m_lastError = q.lastError();
-        return false;
-    }
-    for (int i = 0; i < values.size(); ++i)
-        q.bindValue(i, values.at(i));
-    if (!q.exec() || !q.next()) {
-        m_lastError = q.lastError();
-        return false;
+    auto known = m_rereads.find(sql);
+    if (known == m_rereads.end() && !sql.contains(QLatin1Char('*')))
+        known = m_rereads.emplace(sql, sql).first;
+    // The row's values are taken before any is stored: storing may read a page of a paged list,
+    // and a kept statement must be done before another statement runs.
+    std::vector<std::pair<int, QVariant>> read;
+    const auto take = [&](QSqlQuery& q) {
+        const QSqlRecord rec = q.record();
+        for (int i = 0; i < rec.count(); ++i) {
+            if (const TField* f = findField(rec.fieldName(i)); f && f->isAttached())
+                read.emplace_back(f->index(), f->normalized(q.value(i)));
+        }
+    };
+    if (known != m_rereads.end() && !known->second.isEmpty()) {
+        QSqlError error;
+        QSqlQuery* q = m_connection.execPrepared(known->second, values, &error);
+        if (!q) {
+            m_lastError = error;
+            // Spelled out again from the next run, should the table have changed.
+            m_rereads.erase(known);
+            return false;
+        }
+        const bool found = q->next();
+        if (found)
+            take(*q);
+        else
+            m_lastError = q->lastError();
+        q->finish();
+        if (!found)
+            return false;
+    } else {
+        QSqlQuery q(m_connection.database());
+        q.setForwardOnly(true);
+        if (!q.prepare(sql)) {
+            m_lastError = q.lastError();
+            return false;
+        }
+        for (int i = 0; i < values.size(); ++i)
+            q.bindValue(i, values.at(i));
+        if (!q.exec()) {
+            m_lastError = q.lastError();
+            return false;
+        }
+        if (known == m_rereads.end())
+            m_rereads.emplace(sql, spelledOut(sql, q.record()));
+        if (!q.next()) {
+            m_lastError = q.lastError();
+            return false;
+        }
+        take(q);
+        q.finish();
     }
     Row& row = rowAt(m_current);
-    const QSqlRecord rec = q.record();
-    for (int i = 0; i < rec.count(); ++i) {
-        if (const TField* f = findField(rec.fieldName(i)); f && f->isAttached())
-            row[f->index()] = f->normalized(q.value(i));
-    }
-    q.finish();
+    for (const auto& [index, value] : read)
+        row[index] = value;
     if (!controlsDisabled())
         emit rowChanged(m_current);
     return true;
@@ -1130,15 +1243,16 @@ bool TDataSet::writeInsert()
                                  QStringList(cols.size(), QStringLiteral("?")).join(QLatin1Char(',')));
     if (!back.isEmpty())
         sql += QStringLiteral(" RETURNING ") + back.join(QLatin1Char(','));
-    QSqlQuery q(m_connection.database());
-    if (!execStatement(q, sql, values))
+    QSqlQuery* q = execStatement(sql, values);
+    if (!q)
         return false;
-    if (!back.isEmpty() && q.next()) {
+    if (!back.isEmpty() && q->next()) {
         for (int i = 0; i < backFields.size(); ++i)
-            m_buffer[backFields[i]->index()] = backFields[i]->normalized(q.value(i));
+            m_buffer[backFields[i]->index()] = backFields[i]->normalized(q->value(i));
     }
-    // SQLite cannot commit while a RETURNING statement is still open.
-    q.finish();
+    // SQLite cannot commit while a RETURNING statement is still open, and the kept statement
+    // must be done before a handler saves another row through the same text.
+    q->finish();
     return true;
 }
 
@@ -1173,28 +1287,24 @@ bool TDataSet::rowCondition(const Row& row, QStringList* where, QVariantList* va
     return true;
 }
 
-bool TDataSet::execStatement(QSqlQuery& q, const QString& sql, const QVariantList& values)
+QSqlQuery* TDataSet::execStatement(const QString& sql, const QVariantList& values)
 {
     m_lastStatement = sql;
-    if (!q.prepare(sql)) {
-        m_lastError = q.lastError();
-        return false;
-    }
-    for (int i = 0; i < values.size(); ++i)
-        q.bindValue(i, values.at(i));
-    if (!q.exec()) {
-        m_lastError = q.lastError();
-        return false;
-    }
-    return true;
+    QSqlError error;
+    QSqlQuery* q = m_connection.execPrepared(sql, values, &error);
+    if (!q)
+        m_lastError = error;
+    return q;
 }
 
 bool TDataSet::execRowWrite(const QString& sql, const QVariantList& values)
 {
-    QSqlQuery q(m_connection.database());
-    if (!execStatement(q, sql, values))
+    QSqlQuery* q = execStatement(sql, values);
+    if (!q)
         return false;
-    if (q.numRowsAffected() == 0) {
+    const int affected = q->numRowsAffected();
+    q->finish();
+    if (affected == 0) {
         m_conflict = true;
         m_lastError = QSqlError(QStringLiteral("changed meanwhile"),
                                 QStringLiteral("%1: the row was changed or deleted by another user").arg(m_name),

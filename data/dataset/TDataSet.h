@@ -232,6 +232,9 @@ private:
     bool readRows(QSqlQuery& query);
     QVariant paramValue(const QString& name) const;
     bool execSelect();
+    /// A parameter following a key column of the master has no value: the master's row is not
+    /// stored yet (or there is none), so it has no rows here. A stored key is never null.
+    bool masterKeyMissing() const;
     void afterRowsLoaded(int keepRow, const QVariantList& keepKey);
     QVariantList keyOf(int row) const;
     bool applySort();
@@ -240,8 +243,10 @@ private:
     bool writeDelete();
     /// The WHERE of an update or delete: the key and the rule columns at their values in @p row.
     bool rowCondition(const Row& row, QStringList* where, QVariantList* values);
-    /// Prepares, binds in order and runs a write, keeping its text and error for the caller.
-    bool execStatement(QSqlQuery& query, const QString& sql, const QVariantList& values);
+    /// Runs a write through the connection's kept statement of its text, values bound in order,
+    /// keeping its text and error for the caller; null when it failed. Finish the query before
+    /// anything else can run the same text.
+    QSqlQuery* execStatement(const QString& sql, const QVariantList& values);
     /// Runs an update or delete of one row; touching no row means another user changed it.
     bool execRowWrite(const QString& sql, const QVariantList& values);
     QVariant toDb(const TField& field, const QVariant& value) const;
@@ -323,4 +328,7 @@ private:
     QSqlError m_lastError;
     bool m_conflict = false;
     QString m_lastStatement;
+    /// Re-reads of one row by their texts: the text kept prepared for each (with a table's
+    /// columns named in place of its "*"), empty for one prepared on every run.
+    std::map<QString, QString> m_rereads;
 };

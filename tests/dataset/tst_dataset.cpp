@@ -113,6 +113,8 @@ private slots:
     void abandonAfterPostKeepsRowUnsaved();
     void postErrorKeepsRowOpen_data() { backends(); }
     void postErrorKeepsRowOpen();
+    void writeTextsRunAgain_data() { backends(); }
+    void writeTextsRunAgain();
     void deleteAndAbandonedAfterDelete_data() { backends(); }
     void deleteAndAbandonedAfterDelete();
     void readOnlyRefusesEveryWrite_data() { backends(); }
@@ -514,6 +516,69 @@ void TestDataSet::postErrorKeepsRowOpen()
     QCOMPARE(f.count(QStringLiteral("Customer")), 4);
 }
 
+void TestDataSet::writeTextsRunAgain()
+{
+    QFETCH(Backend, backend);
+    Fixture f(backend);
+
+    // A failed insert rolled back by its rule, then the same text again in a new transaction.
+    auto ds = f.customers();
+    ds->beforePost = [](TDataSet& d) {
+        if (!d.connection().beginWrite())
+            TDataSet::abort();
+    };
+    ds->afterPost = [](TDataSet& d) { d.connection().commit(); };
+    ds->onPostError = [](TDataSet& d) { d.connection().rollback(); };
+    QVERIFY(ds->open());
+    QVERIFY(ds->append());
+    QVERIFY(ds->fieldByName(QStringLiteral("CustNo")).setValue(QStringLiteral("C002")));
+    QVERIFY(!ds->post());
+    QVERIFY(DbError::from(ds->lastError()).isDuplicate());
+    QVERIFY(ds->fieldByName(QStringLiteral("CustNo")).setValue(QStringLiteral("C004")));
+    QVERIFY2(ds->post(), qPrintable(ds->lastError().text()));
+    QCOMPARE(ds->fieldByName(QStringLiteral("DiscA")).asFloat(), 1.0);
+    // One update text for two rows, the first refused by a rule column changed meanwhile.
+    ds->setRuleColumns({QStringLiteral("Contact")});
+    QVERIFY(ds->locate({QStringLiteral("CustNo")}, {QStringLiteral("C001")}));
+    f.exec("UPDATE Customer SET Contact='陳' WHERE CustNo='C001'");
+    QVERIFY(ds->edit());
+    QVERIFY(ds->fieldByName(QStringLiteral("CustName")).setValue(QStringLiteral("甲")));
+    QVERIFY(!ds->post());
+    QVERIFY(ds->isConflict());
+    ds->cancel();
+    QVERIFY(ds->locate({QStringLiteral("CustNo")}, {QStringLiteral("C002")}));
+    QVERIFY(ds->edit());
+    QVERIFY(ds->fieldByName(QStringLiteral("CustName")).setValue(QStringLiteral("乙")));
+    QVERIFY2(ds->post(), qPrintable(ds->lastError().text()));
+    QCOMPARE(f.customerText(QStringLiteral("C002"), QStringLiteral("CustName")), QStringLiteral("乙"));
+    QCOMPARE(f.customerText(QStringLiteral("C001"), QStringLiteral("CustName")), QStringLiteral("甲書店"));
+
+    // A handler saving another row of the same table through the same insert: each row keeps
+    // the number the server gave it.
+    TDataSet first(*f.con, QStringLiteral("FirstDS"));
+    TDataSet second(*f.con, QStringLiteral("SecondDS"));
+    const auto fill = [](TDataSet& d, int qty) {
+        return d.append() && d.fieldByName(QStringLiteral("BookNo")).setValue(QStringLiteral("B1"))
+               && d.fieldByName(QStringLiteral("Qty")).setValue(qty)
+               && d.fieldByName(QStringLiteral("EDate")).setValue(QDateTime(QDate(2024, 5, 6), QTime(10, 0)));
+    };
+    for (TDataSet* d : {&first, &second}) {
+        d->setSql(QStringLiteral("select * from BRStock where 0=1"));
+        QVERIFY(d->setTable(QStringLiteral("BRStock")));
+        QVERIFY(d->open());
+    }
+    bool nestedSaved = false;
+    first.afterPost = [&](TDataSet&) { nestedSaved = fill(second, 7) && second.post(); };
+    QVERIFY(fill(first, 3));
+    QVERIFY2(first.post(), qPrintable(first.lastError().text()));
+    QVERIFY(nestedSaved);
+    const QVariant firstNo = first.fieldByName(QStringLiteral("PNo")).value();
+    const QVariant secondNo = second.fieldByName(QStringLiteral("PNo")).value();
+    QVERIFY(firstNo != secondNo);
+    QCOMPARE(f.scalar(QStringLiteral("SELECT Qty FROM BRStock WHERE PNo=?"), {firstNo}).toInt(), 3);
+    QCOMPARE(f.scalar(QStringLiteral("SELECT Qty FROM BRStock WHERE PNo=?"), {secondNo}).toInt(), 7);
+}
+
 void TestDataSet::deleteAndAbandonedAfterDelete()
 {
     QFETCH(Backend, backend);
@@ -700,6 +765,20 @@ void TestDataSet::masterDetailFollowsHeader()
     QVERIFY(reads >= 1);
     QCOMPARE(detail.recordCount(), 2);
 
+    // A header not saved yet has no key, so no lines: its details are not read.
+    TDataSet any(*f.con, QStringLiteral("AnyDS"));
+    any.setSql(QStringLiteral("select * from CustClsNo where CustNo=coalesce(:CustNo, CustNo)"));
+    any.setMaster(master.get());
+    QVERIFY(any.open());
+    QCOMPARE(any.recordCount(), 2);
+    QVERIFY(master->append());
+    QVERIFY(any.isActive());
+    QVERIFY(any.isEmpty());
+    QVERIFY(any.fieldByName(QStringLiteral("ClsNo")).isAttached());
+    master->cancel();
+    QCOMPARE(master->fieldByName(QStringLiteral("CustNo")).asString(), QStringLiteral("C003"));
+    QCOMPARE(any.recordCount(), 1); // read again for the stored header
+
     // A detail that was never opened stays closed.
     TDataSet idle(*f.con, QStringLiteral("IdleDS"));
     idle.setSql(QStringLiteral("select * from CustClsNo where CustNo=:CustNo"));
@@ -875,6 +954,25 @@ void TestDataSet::refreshRecordRereadsOneRow()
                              {QStringLiteral("C001"), QStringLiteral("A1")}));
     QCOMPARE(ds.fieldByName(QStringLiteral("CustName")).asString(), QStringLiteral("renamed"));
     QCOMPARE(ds.value(1, QStringLiteral("CustName")).toString(), QStringLiteral("甲書店")); // only that row
+
+    // The same text again, for another row: every column still lands in its own field.
+    f.exec("UPDATE Customer SET CustName='beta 2' WHERE CustNo='C002'");
+    QVERIFY(ds.last());
+    QVERIFY2(ds.refreshRecord(QStringLiteral("select CustClsNo.*, Customer.CustName from CustClsNo left outer "
+                                             "join Customer on (CustClsNo.CustNo=Customer.CustNo) "
+                                             "where CustClsNo.CustNo=? and ClsNo=?"),
+                              {QStringLiteral("C002"), QStringLiteral("B1")}),
+             qPrintable(ds.lastError().text()));
+    QCOMPARE(ds.fieldByName(QStringLiteral("CustName")).asString(), QStringLiteral("beta 2"));
+    QCOMPARE(ds.fieldByName(QStringLiteral("CustNo")).asString(), QStringLiteral("C002"));
+    QCOMPARE(ds.fieldByName(QStringLiteral("ClsNo")).asString(), QStringLiteral("B1"));
+    QCOMPARE(ds.value(0, QStringLiteral("CustName")).toString(), QStringLiteral("renamed"));
+    // A key that finds no row leaves the row as it was.
+    QVERIFY(!ds.refreshRecord(QStringLiteral("select CustClsNo.*, Customer.CustName from CustClsNo left outer "
+                                             "join Customer on (CustClsNo.CustNo=Customer.CustNo) "
+                                             "where CustClsNo.CustNo=? and ClsNo=?"),
+                              {QStringLiteral("C009"), QStringLiteral("B1")}));
+    QCOMPARE(ds.fieldByName(QStringLiteral("CustName")).asString(), QStringLiteral("beta 2"));
 }
 
 void TestDataSet::dataSourceAutoEdit()
