@@ -592,6 +592,13 @@ bool TDataSet::readRows(QSqlQuery& q)
 
 void TDataSet::bindFields(const QStringList& names, const QStringList& tables)
 {
+    // A look-up loads the same columns call after call; finding them in the schema again would
+    // cost more than the row.
+    if (names == m_boundNames && tables == m_boundTables && m_boundTable == m_table)
+        return;
+    m_boundNames = names;
+    m_boundTables = tables;
+    m_boundTable = m_table;
     for (TField* f : m_fields)
         f->detach();
     m_fields.clear();

@@ -318,6 +318,10 @@ private:
     int m_insertRow = -1;
 
     std::vector<TField*> m_fields; ///< in query order
+    /// What the fields were last bound to: the columns, their tables and the table written.
+    QStringList m_boundNames;
+    QStringList m_boundTables;
+    QString m_boundTable;
     std::map<QString, std::unique_ptr<TField>> m_fieldsByName; ///< lower-case name; lives as long as the dataset
 
     QString m_sort;

@@ -936,6 +936,15 @@ void TestDataSet::rowsFromQueryAndLists()
     QCOMPARE(second.value(0, QStringLiteral("BookNo")).toString(), QStringLiteral("B2"));
     second.setReadOnly(true);
     QVERIFY(!second.edit());
+
+    // Loaded again with the same columns, and then with others: each load names its own fields.
+    QVERIFY(second.loadRows({QStringLiteral("BookNo"), QStringLiteral("SumQty")}, {{QStringLiteral("B3"), 7}}));
+    QCOMPARE(second.fieldByName(QStringLiteral("SumQty")).asInteger(), 7);
+    QVERIFY(second.loadRows({QStringLiteral("SumQty"), QStringLiteral("BookName")}, {{9, QStringLiteral("書")}}));
+    QCOMPARE(second.fieldNames(), QStringList({QStringLiteral("SumQty"), QStringLiteral("BookName")}));
+    QCOMPARE(second.fieldByName(QStringLiteral("SumQty")).asInteger(), 9);
+    QCOMPARE(second.fieldByName(QStringLiteral("BookName")).asString(), QStringLiteral("書"));
+    QVERIFY(!second.fieldByName(QStringLiteral("BookNo")).isAttached());
 }
 
 void TestDataSet::refreshRecordRereadsOneRow()
