@@ -7,6 +7,7 @@
 #include <QTextStream>
 
 #include "data/DbConfig.h"
+#include "data/TDialogs.h"
 
 class TMainDM;
 
@@ -24,6 +25,23 @@ struct Target
     DbSettings settings;
     QString backendName; ///< "SQLite" or "PostgreSQL"
     QStringList rest;
+};
+
+/// Counts what the rules would show the user. The book's information box is the line entry's
+/// normal answer; anything else is a refusal, and a run with one would give misleading figures.
+class Refusals : public TDialogs::Sink
+{
+public:
+    TDialogs::Answer show(TDialogs::Kind kind, const QString& text) override
+    {
+        if (kind != TDialogs::Kind::Information) {
+            ++problems;
+            last = text;
+        }
+        return TDialogs::Answer::No;
+    }
+    int problems = 0;
+    QString last;
 };
 
 /// Reads the database arguments; false with a usage text in `error`. Names the local zone as the

@@ -123,23 +123,6 @@ struct Document
     QList<std::pair<QString, int>> lines; ///< book, quantity
 };
 
-/// Every message the rules show. The book's information box is the line entry's normal answer;
-/// anything else is a refusal to be counted.
-class Messages : public TDialogs::Sink
-{
-public:
-    TDialogs::Answer show(TDialogs::Kind kind, const QString& text) override
-    {
-        if (kind != TDialogs::Kind::Information) {
-            ++problems;
-            last = text;
-        }
-        return TDialogs::Answer::No;
-    }
-    int problems = 0;
-    QString last;
-};
-
 QString clean(QString text)
 {
     return text.replace(QLatin1Char('\n'), QLatin1Char(' '))
@@ -243,7 +226,7 @@ bool waitForStart(QTextStream& out)
 /// A user at the shipment window: a new header, the lines typed, then the completion saved.
 int runOurs(TMainDM& dm, Client& client, const Options& o, QTextStream& out)
 {
-    Messages messages;
+    Bench::Refusals messages;
     TDialogs::setSink(&messages);
     dm.DocKind = ShipmentKind;
     dm.LogItem = LogItems::Shipments;
@@ -553,7 +536,7 @@ bool stockUp(const Bench::Target& target, const Options& o, const QList<Book>& p
 {
     const qint64 low = 50000;
     const qint64 high = 200000;
-    Messages messages;
+    Bench::Refusals messages;
     TDialogs::setSink(&messages);
     int made = 0;
     for (const QString& branch : o.branches) {

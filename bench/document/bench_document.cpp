@@ -35,23 +35,6 @@ const QString Area = QStringLiteral("C0");
 constexpr int Lines = Generator::LongShipmentLines;
 constexpr int ShipmentKind = 3;
 
-/// What the rules would show the user. Only the book's information box is expected; anything
-/// else means a run did not do what it should and the figures would mislead.
-class Messages : public TDialogs::Sink
-{
-public:
-    TDialogs::Answer show(TDialogs::Kind kind, const QString& text) override
-    {
-        if (kind != TDialogs::Kind::Information) {
-            ++problems;
-            last = text;
-        }
-        return TDialogs::Answer::No;
-    }
-    int problems = 0;
-    QString last;
-};
-
 /// The dataset's statement with its ":Name" parameters as "?", for the floor.
 QString positional(QString sql)
 {
@@ -249,7 +232,7 @@ struct Book
 };
 
 bool benchSave(TMainDM& dm, const Bench::Target& target, int runs, bool anew, QTextStream& out,
-               Messages& messages)
+               Bench::Refusals& messages)
 {
     QSqlDatabase db = dm.MainADOCon.database();
     const Backend backend = dm.MainADOCon.backend();
@@ -647,7 +630,7 @@ int main(int argc, char** argv)
         return 2;
     }
 
-    Messages messages;
+    Bench::Refusals messages;
     TDialogs::setSink(&messages);
     TMainDM dm;
     Bench::login(dm, target, Area);

@@ -267,7 +267,7 @@ QString floorSql(Connection& con, int opf, const QDate& from, const QDate& to, c
         // the branch taken on the lines; SQLite keeps the lines outer by its CROSS JOIN.
         const QString lines = QString::fromLatin1(s.lines);
         const QString head = QString::fromLatin1(s.head);
-        const QString sources =
+        const QString joined =
             con.isPostgres()
                 ? QStringLiteral("%1 d CROSS JOIN LATERAL (SELECT h.SArea, h.PNo, h.EDate%3 FROM "
                                  "%2 h WHERE h.SArea = d.SArea AND h.PNo = d.PNo OFFSET 0) h")
@@ -288,7 +288,7 @@ QString floorSql(Connection& con, int opf, const QDate& from, const QDate& to, c
                        .arg(partner,
                             supplier ? QStringLiteral("VName") : QStringLiteral("CustName"))
                        .arg(i)
-                       .arg(sources,
+                       .arg(joined,
                             supplier ? QStringLiteral("Vendor") : QStringLiteral("Customer"),
                             supplier ? QStringLiteral("VNo") : QStringLiteral("CustNo"), filter) +
                    period(QStringLiteral("h"),

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <utility>
 #include <iterator>
 
 #include <QCoreApplication>
@@ -86,7 +87,9 @@ int main(int argc, char** argv)
         /// One way of looking a key up; each counts the rows it found.
         struct Series
         {
-            std::function<bool(const QString&, qint64&)> call;
+            using Call = std::function<bool(const QString&, qint64&)>;
+            explicit Series(Call c) : call(std::move(c)) {}
+            Call call;
             int next = 0;
             qint64 found = 0;
             QList<double> ms;

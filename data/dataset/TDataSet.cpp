@@ -574,13 +574,8 @@ bool TDataSet::readRows(QSqlQuery& q)
             f->m_type = typeFromMeta(metaTypes.at(i));
     }
     m_rows.clear();
-    const int n = int(m_fields.size());
-    while (q.next()) {
-        Row row(n);
-        for (int i = 0; i < n; ++i)
-            row[i] = m_fields[size_t(i)]->normalized(q.value(i));
-        m_rows.push_back(std::move(row));
-    }
+    while (q.next())
+        m_rows.push_back(rowOf(q));
     if (q.lastError().isValid()) {
         m_lastError = q.lastError();
         m_rows.clear();
@@ -588,6 +583,14 @@ bool TDataSet::readRows(QSqlQuery& q)
     }
     q.finish();
     return true;
+}
+
+TDataSet::Row TDataSet::rowOf(const QSqlQuery& query) const
+{
+    Row row(qsizetype(m_fields.size()));
+    for (qsizetype i = 0; i < row.size(); ++i)
+        row[i] = m_fields[size_t(i)]->normalized(query.value(int(i)));
+    return row;
 }
 
 void TDataSet::bindFields(const QStringList& names, const QStringList& tables)
@@ -1831,13 +1834,8 @@ bool TDataSet::execPaged()
         return false;
     takeColumns();
     std::vector<Row> rows;
-    const int n = int(m_fields.size());
-    while (int(rows.size()) <= m_pageSize && q.next()) {
-        Row row(n);
-        for (int i = 0; i < n; ++i)
-            row[i] = m_fields[size_t(i)]->normalized(q.value(i));
-        rows.push_back(std::move(row));
-    }
+    while (int(rows.size()) <= m_pageSize && q.next())
+        rows.push_back(rowOf(q));
     if (q.lastError().isValid()) {
         m_lastError = q.lastError();
         return false;
@@ -1922,9 +1920,7 @@ bool TDataSet::loadPage(int page) const
             rows.reserve(size_t(m_pageSize));
         }
         while (q.next()) {
-            Row row(n);
-            for (int i = 0; i < n; ++i)
-                row[i] = m_fields[size_t(i)]->normalized(q.value(i));
+            Row row = rowOf(q);
             if (!m_keyed) {
                 rows.push_back(std::move(row));
                 continue;

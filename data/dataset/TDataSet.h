@@ -229,6 +229,8 @@ private:
     QVariant fieldOldValue(const TField& field) const;
     bool checkBrowseMode();
     void bindFields(const QStringList& names, const QStringList& tables);
+    /// The current row of `query`, one value a bound field, as the dataset holds it.
+    Row rowOf(const QSqlQuery& query) const;
     bool readRows(QSqlQuery& query);
     QVariant paramValue(const QString& name) const;
     bool execSelect();
