@@ -36,38 +36,28 @@ int generate(const TestDb& db, quint64 seed, QString* err = nullptr)
     return status;
 }
 
-QSqlQuery exec(Connection& con, const QString& sql, const QVariantList& values = {})
+/// A count or number the statement gives, -1 when it fails.
+qint64 number(Connection& con, const QString& sql, const QVariantList& values = {})
 {
-    QSqlQuery q(con.database());
-    q.prepare(sql);
-    for (const QVariant& v : values)
-        q.addBindValue(v);
-    if (!q.exec())
-        qWarning("%s: %s", qPrintable(sql), qPrintable(q.lastError().text()));
-    return q;
-}
-
-qint64 scalar(Connection& con, const QString& sql, const QVariantList& values = {})
-{
-    QSqlQuery q = exec(con, sql, values);
-    return q.next() ? q.value(0).toLongLong() : -1;
+    const QVariant v = TestDb::scalar(con, sql, values);
+    return v.isValid() ? v.toLongLong() : -1;
 }
 
 /// Every index, view and constraint as the database describes it, to compare with a freshly made
 /// schema.
 QStringList schemaObjects(Connection& con)
 {
-    QSqlQuery q = exec(con, con.isPostgres()
-                                ? QStringLiteral("SELECT indexname, indexdef FROM pg_indexes "
-                                                 "WHERE schemaname = 'public' UNION ALL "
-                                                 "SELECT viewname, definition FROM pg_views "
-                                                 "WHERE schemaname = 'public' UNION ALL "
-                                                 "SELECT c.conname, pg_get_constraintdef(c.oid) "
-                                                 "FROM pg_constraint c JOIN pg_namespace n "
-                                                 "ON n.oid = c.connamespace "
-                                                 "WHERE n.nspname = 'public' ORDER BY 1, 2")
-                                : QStringLiteral("SELECT name, sql FROM sqlite_master "
-                                                 "WHERE name NOT LIKE 'sqlite_%' ORDER BY name"));
+    QSqlQuery q = TestDb::exec(
+        con, con.isPostgres() ? QStringLiteral("SELECT indexname, indexdef FROM pg_indexes "
+                                               "WHERE schemaname = 'public' UNION ALL "
+                                               "SELECT viewname, definition FROM pg_views "
+                                               "WHERE schemaname = 'public' UNION ALL "
+                                               "SELECT c.conname, pg_get_constraintdef(c.oid) "
+                                               "FROM pg_constraint c JOIN pg_namespace n "
+                                               "ON n.oid = c.connamespace "
+                                               "WHERE n.nspname = 'public' ORDER BY 1, 2")
+                              : QStringLiteral("SELECT name, sql FROM sqlite_master "
+                                               "WHERE name NOT LIKE 'sqlite_%' ORDER BY name"));
     QStringList out;
     while (q.next())
         out << q.value(0).toString() + QLatin1Char(' ') + q.value(1).toString();
@@ -99,7 +89,7 @@ QByteArray checksum(Connection& con, const QStringList& tables)
 {
     QCryptographicHash hash(QCryptographicHash::Sha1);
     for (const QString& table : tables) {
-        QSqlQuery q = exec(con, QStringLiteral("SELECT * FROM %1").arg(table));
+        QSqlQuery q = TestDb::exec(con, QStringLiteral("SELECT * FROM %1").arg(table));
         QStringList rows;
         while (q.next()) {
             QStringList values;
@@ -142,65 +132,65 @@ void TestGenerate::company()
     auto con = db->connect(QStringLiteral("generate"));
 
     // Proportions of the full company.
-    QCOMPARE(scalar(*con, QStringLiteral("SELECT COUNT(*) FROM Book")),
+    QCOMPARE(number(*con, QStringLiteral("SELECT COUNT(*) FROM Book")),
              Generator::bookCount(Scale));
-    QCOMPARE(scalar(*con, QStringLiteral("SELECT COUNT(*) FROM Customer")), qint64(50000 * Scale));
-    QCOMPARE(scalar(*con, QStringLiteral("SELECT COUNT(*) FROM Vendor WHERE Alliance = 1")),
+    QCOMPARE(number(*con, QStringLiteral("SELECT COUNT(*) FROM Customer")), qint64(50000 * Scale));
+    QCOMPARE(number(*con, QStringLiteral("SELECT COUNT(*) FROM Vendor WHERE Alliance = 1")),
              qint64(10));
     QCOMPARE(Schema::branchCodesInDatabase(*con), Generator::branchCodes());
-    qint64 documents = scalar(*con, QStringLiteral("SELECT COUNT(*) FROM BRStock"));
+    qint64 documents = number(*con, QStringLiteral("SELECT COUNT(*) FROM BRStock"));
     qint64 lines = 0;
     for (int kind : {1, 2, 3, 4, 5, 6, 7, 10, 11, 12}) {
         const DocKindDef* def = Schema::docKind(kind);
         const qint64 heads =
-            scalar(*con, QStringLiteral("SELECT COUNT(*) FROM %1").arg(def->header));
+            number(*con, QStringLiteral("SELECT COUNT(*) FROM %1").arg(def->header));
         QVERIFY2(heads > 0, qPrintable(def->header));
         QVERIFY2(
-            scalar(*con,
+            number(*con,
                    QStringLiteral("SELECT COUNT(*) FROM %1 WHERE EComplete = 1").arg(def->header)) >
                 0,
             qPrintable(def->header));
         documents += heads;
-        lines += scalar(*con, QStringLiteral("SELECT COUNT(*) FROM %1").arg(def->detail));
+        lines += number(*con, QStringLiteral("SELECT COUNT(*) FROM %1").arg(def->detail));
     }
     QVERIFY2(documents >= 400000 * Scale * 0.9 && documents <= 400000 * Scale * 1.1,
              qPrintable(QString::number(documents)));
     // The long shipment adds its 200 lines to the proportion.
     QVERIFY2(lines >= 2000000 * Scale * 0.8 && lines <= 2000000 * Scale * 1.2 + 200,
              qPrintable(QString::number(lines)));
-    QCOMPARE(scalar(*con,
+    QCOMPARE(number(*con,
                     QStringLiteral("SELECT COUNT(*) FROM ExpDetail WHERE SArea = 'C0' AND "
                                    "PNo = ?"),
                     {Generator::LongShipmentPNo}),
              qint64(Generator::LongShipmentLines));
-    QCOMPARE(scalar(*con,
+    QCOMPARE(number(*con,
                     QStringLiteral("SELECT EComplete FROM ExportM WHERE SArea = 'C0' AND "
                                    "PNo = ?"),
                     {Generator::LongShipmentPNo}),
              qint64(0));
-    QVERIFY(scalar(*con, QStringLiteral("SELECT COUNT(*) FROM Book WHERE BookName LIKE '%詩%'")) >
+    QVERIFY(number(*con, QStringLiteral("SELECT COUNT(*) FROM Book WHERE BookName LIKE '%詩%'")) >
             0);
 
     // Stock agrees with the completed documents of every branch, is never below zero, and is not
     // trivially zero.
     for (const QString& branch : Generator::branchCodes()) {
-        QCOMPARE(scalar(*con, mismatchedStock(branch), {branch, branch, branch, branch, branch}),
+        QCOMPARE(number(*con, mismatchedStock(branch), {branch, branch, branch, branch, branch}),
                  qint64(0));
         QCOMPARE(
-            scalar(*con, QStringLiteral("SELECT COUNT(*) FROM Book WHERE Stock%1 < 0").arg(branch)),
+            number(*con, QStringLiteral("SELECT COUNT(*) FROM Book WHERE Stock%1 < 0").arg(branch)),
             qint64(0));
     }
-    QVERIFY(scalar(*con, QStringLiteral("SELECT COUNT(*) FROM Book WHERE StockC0 <> 0")) > 10);
+    QVERIFY(number(*con, QStringLiteral("SELECT COUNT(*) FROM Book WHERE StockC0 <> 0")) > 10);
 
     // A completion taken back reverses exactly what was posted, and can be posted again.
-    const qint64 pno = scalar(
+    const qint64 pno = number(
         *con, QStringLiteral("SELECT MIN(PNo) FROM ExportM WHERE SArea = 'C0' AND EComplete = 1"));
     QVERIFY(pno > 0);
     const QString stockOfShipment =
         QStringLiteral("SELECT SUM(b.StockC0) FROM Book b WHERE b.BookNo IN "
                        "(SELECT BookNo FROM ExpDetail WHERE SArea = 'C0' AND PNo = ?)");
-    const qint64 before = scalar(*con, stockOfShipment, {pno});
-    const qint64 shipped = scalar(
+    const qint64 before = number(*con, stockOfShipment, {pno});
+    const qint64 shipped = number(
         *con, QStringLiteral("SELECT SUM(Qty) FROM ExpDetail WHERE SArea = 'C0' AND PNo = ?"),
         {pno});
     {
@@ -210,7 +200,7 @@ void TestGenerate::company()
         QVERIFY2(back && back.changed, qPrintable(back.error.text));
         QVERIFY(tx.commit());
     }
-    QCOMPARE(scalar(*con, stockOfShipment, {pno}), before + shipped);
+    QCOMPARE(number(*con, stockOfShipment, {pno}), before + shipped);
     {
         TransactionGuard tx(*con);
         QVERIFY(tx.begin());
@@ -218,7 +208,7 @@ void TestGenerate::company()
         QVERIFY2(again && again.changed, qPrintable(again.error.text));
         QVERIFY(tx.commit());
     }
-    QCOMPARE(scalar(*con, stockOfShipment, {pno}), before);
+    QCOMPARE(number(*con, stockOfShipment, {pno}), before);
 
     // New documents are numbered after the generated ones, per branch and across branches.
     {
@@ -227,12 +217,12 @@ void TestGenerate::company()
         const auto next = Procedures::AutoPNo(*con, QStringLiteral("C0"), 3);
         QVERIFY2(next, qPrintable(next.error.text));
         QCOMPARE(qint64(next.pno),
-                 scalar(*con, QStringLiteral("SELECT MAX(PNo) FROM ExportM WHERE SArea = 'C0'")) +
+                 number(*con, QStringLiteral("SELECT MAX(PNo) FROM ExportM WHERE SArea = 'C0'")) +
                      1);
         const auto inquiry = Procedures::AutoPNo(*con, QStringLiteral("C3"), 11);
         QVERIFY2(inquiry, qPrintable(inquiry.error.text));
         QCOMPARE(qint64(inquiry.pno),
-                 scalar(*con, QStringLiteral("SELECT MAX(PNo) FROM InquireM")) + 1);
+                 number(*con, QStringLiteral("SELECT MAX(PNo) FROM InquireM")) + 1);
         tx.rollback();
     }
 
@@ -243,10 +233,10 @@ void TestGenerate::company()
     auto freshCon = fresh->connect(QStringLiteral("generate"));
     QCOMPARE(schemaObjects(*con), schemaObjects(*freshCon));
     if (backend == Backend::Sqlite) {
-        QSqlQuery q = exec(*con, QStringLiteral("PRAGMA foreign_key_check"));
+        QSqlQuery q = TestDb::exec(*con, QStringLiteral("PRAGMA foreign_key_check"));
         const bool broken = q.next();
         QVERIFY2(!broken, qPrintable(broken ? q.value(0).toString() : QString()));
-        QSqlQuery mode = exec(*con, QStringLiteral("PRAGMA journal_mode"));
+        QSqlQuery mode = TestDb::exec(*con, QStringLiteral("PRAGMA journal_mode"));
         QVERIFY(mode.next());
         QCOMPARE(mode.value(0).toString(), QStringLiteral("wal"));
     }
@@ -256,7 +246,7 @@ void TestGenerate::company()
     QCOMPARE(generate(*db, 11, &error), 1);
     QVERIFY2(error.contains(QStringLiteral("already holds a schema")), qPrintable(error));
     con = db->connect(QStringLiteral("generate"));
-    QCOMPARE(scalar(*con, QStringLiteral("SELECT COUNT(*) FROM Book")),
+    QCOMPARE(number(*con, QStringLiteral("SELECT COUNT(*) FROM Book")),
              Generator::bookCount(Scale));
 }
 

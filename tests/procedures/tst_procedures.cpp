@@ -16,6 +16,11 @@
 
 namespace {
 
+bool run(Connection& con, const QString& sql, const QVariantList& values = {})
+{
+    return TestDb::exec(con, sql, values).isActive();
+}
+
 /// Connections need distinct names, also across threads.
 QString connectionName()
 {
@@ -23,36 +28,10 @@ QString connectionName()
     return QStringLiteral("proc-%1").arg(++counter);
 }
 
-bool run(Connection& con, const QString& sql, const QVariantList& values = {})
-{
-    QSqlQuery q(con.database());
-    q.prepare(sql);
-    for (const QVariant& v : values)
-        q.addBindValue(v);
-    if (!q.exec()) {
-        qWarning("%s: %s", qPrintable(sql), qPrintable(q.lastError().text()));
-        return false;
-    }
-    return true;
-}
-
-QVariant scalar(Connection& con, const QString& sql, const QVariantList& values = {})
-{
-    QSqlQuery q(con.database());
-    q.prepare(sql);
-    for (const QVariant& v : values)
-        q.addBindValue(v);
-    if (!q.exec() || !q.next()) {
-        qWarning("%s: %s", qPrintable(sql), qPrintable(q.lastError().text()));
-        return {};
-    }
-    return q.value(0);
-}
-
 int stock(Connection& con, const QString& book, const QString& area = QStringLiteral("C0"))
 {
-    return scalar(con, QStringLiteral("SELECT Stock%1 FROM Book WHERE BookNo = ?").arg(area),
-                  {book})
+    return TestDb::scalar(
+               con, QStringLiteral("SELECT Stock%1 FROM Book WHERE BookNo = ?").arg(area), {book})
         .toInt();
 }
 
@@ -266,7 +245,7 @@ void TestProcedures::autoPNoConcurrent()
     }
     QCOMPARE(count, Threads * PerThread * 4 / 5);
     QCOMPARE(int(all.size()), count);
-    QCOMPARE(scalar(*f.con, QStringLiteral("SELECT COUNT(*) FROM ExportM")).toInt(), count);
+    QCOMPARE(TestDb::scalar(*f.con, QStringLiteral("SELECT COUNT(*) FROM ExportM")).toInt(), count);
 }
 
 void TestProcedures::insLogRec()
@@ -383,14 +362,15 @@ void TestProcedures::impUpdateBook()
         Procedures::ImpUpdateBook(con, QStringLiteral("C1"), 1, date);
     QCOMPARE(missing.error.kind, DbError::Kind::Refused);
     QVERIFY(tx.commit());
-    QCOMPARE(SqlDialect::toDateTime(
-                 scalar(con, QStringLiteral("SELECT In_Date FROM Book WHERE BookNo = 'B1'"))),
+    QCOMPARE(SqlDialect::toDateTime(TestDb::scalar(
+                 con, QStringLiteral("SELECT In_Date FROM Book WHERE BookNo = 'B1'"))),
              date);
-    QCOMPARE(SqlDialect::toDateTime(
-                 scalar(con, QStringLiteral("SELECT In_Date FROM Book WHERE BookNo = 'B2'"))),
+    QCOMPARE(SqlDialect::toDateTime(TestDb::scalar(
+                 con, QStringLiteral("SELECT In_Date FROM Book WHERE BookNo = 'B2'"))),
              date);
-    QVERIFY(scalar(con, QStringLiteral(
-                            "SELECT COUNT(*) FROM Book WHERE BookNo = 'B3' AND In_Date IS NULL"))
+    QVERIFY(TestDb::scalar(
+                con,
+                QStringLiteral("SELECT COUNT(*) FROM Book WHERE BookNo = 'B3' AND In_Date IS NULL"))
                 .toInt() == 1);
 }
 
@@ -589,19 +569,19 @@ void TestProcedures::masterDelete()
         const Procedures::Status r = Procedures::MasterDelete(con, QStringLiteral("C0"), kind, 5);
         QVERIFY2(r, qPrintable(def->header + QLatin1Char(' ') + r.error.text));
         QVERIFY(tx.commit());
-        QVERIFY2(
-            scalar(con, QStringLiteral("SELECT COUNT(*) FROM %1 WHERE PNo = 5").arg(def->header))
-                    .toInt() == 0,
-            what);
-        QVERIFY2(
-            scalar(con, QStringLiteral("SELECT COUNT(*) FROM %1 WHERE PNo = 5").arg(def->detail))
-                    .toInt() == 0,
-            what);
+        QVERIFY2(TestDb::scalar(
+                     con, QStringLiteral("SELECT COUNT(*) FROM %1 WHERE PNo = 5").arg(def->header))
+                         .toInt() == 0,
+                 what);
+        QVERIFY2(TestDb::scalar(
+                     con, QStringLiteral("SELECT COUNT(*) FROM %1 WHERE PNo = 5").arg(def->detail))
+                         .toInt() == 0,
+                 what);
         // The other document is untouched.
-        QVERIFY2(
-            scalar(con, QStringLiteral("SELECT COUNT(*) FROM %1 WHERE PNo = 6").arg(def->detail))
-                    .toInt() == 1,
-            what);
+        QVERIFY2(TestDb::scalar(
+                     con, QStringLiteral("SELECT COUNT(*) FROM %1 WHERE PNo = 6").arg(def->detail))
+                         .toInt() == 1,
+                 what);
     }
 }
 
@@ -633,9 +613,9 @@ void TestProcedures::masterDeleteRefusals()
                  qPrintable(QStringLiteral("kind %1 pno %2").arg(kind).arg(pno)));
         tx.rollback();
     }
-    QCOMPARE(scalar(con, QStringLiteral("SELECT COUNT(*) FROM OrdDetail")).toInt(), 1);
-    QCOMPARE(scalar(con, QStringLiteral("SELECT COUNT(*) FROM InqDetail")).toInt(), 1);
-    QCOMPARE(scalar(con, QStringLiteral("SELECT COUNT(*) FROM ExportM")).toInt(), 1);
+    QCOMPARE(TestDb::scalar(con, QStringLiteral("SELECT COUNT(*) FROM OrdDetail")).toInt(), 1);
+    QCOMPARE(TestDb::scalar(con, QStringLiteral("SELECT COUNT(*) FROM InqDetail")).toInt(), 1);
+    QCOMPARE(TestDb::scalar(con, QStringLiteral("SELECT COUNT(*) FROM ExportM")).toInt(), 1);
     QCOMPARE(Procedures::MasterDelete(con, QStringLiteral("C0"), 7, 1).error.kind,
              DbError::Kind::Refused); // no transaction
 }

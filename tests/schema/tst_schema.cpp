@@ -32,26 +32,9 @@ AdminRun admin(const QStringList& args)
     return r;
 }
 
-QSqlQuery exec(Connection& con, const QString& sql, const QVariantList& values = {})
-{
-    QSqlQuery q(con.database());
-    q.prepare(sql);
-    for (const QVariant& v : values)
-        q.addBindValue(v);
-    if (!q.exec())
-        qWarning("%s: %s", qPrintable(sql), qPrintable(q.lastError().text()));
-    return q;
-}
-
-QVariant scalar(Connection& con, const QString& sql, const QVariantList& values = {})
-{
-    QSqlQuery q = exec(con, sql, values);
-    return q.next() ? q.value(0) : QVariant();
-}
-
 QStringList columnsOf(Connection& con, const QString& relation)
 {
-    QSqlQuery q = exec(con, QStringLiteral("SELECT * FROM %1 WHERE 0=1").arg(relation));
+    QSqlQuery q = TestDb::exec(con, QStringLiteral("SELECT * FROM %1 WHERE 0=1").arg(relation));
     QStringList names;
     for (int i = 0; i < q.record().count(); ++i)
         names << q.record().fieldName(i).toLower();
@@ -279,10 +262,11 @@ void TestSchema::totals()
     QVERIFY(db);
     QVERIFY(db->createSchema());
     std::unique_ptr<Connection> con = db->connect(QStringLiteral("schema"));
-    QVERIFY(exec(*con, QStringLiteral("INSERT INTO Vendor (VNo, VName) VALUES ('V1', 'S')"))
+    QVERIFY(TestDb::exec(*con, QStringLiteral("INSERT INTO Vendor (VNo, VName) VALUES ('V1', 'S')"))
                 .isActive());
-    QVERIFY(exec(*con,
-                 QStringLiteral("INSERT INTO Book (BookNo, VNo) VALUES ('B1', 'V1'), ('B2', 'V1')"))
+    QVERIFY(TestDb::exec(
+                *con,
+                QStringLiteral("INSERT INTO Book (BookNo, VNo) VALUES ('B1', 'V1'), ('B2', 'V1')"))
                 .isActive());
 
     struct Case
@@ -302,22 +286,23 @@ void TestSchema::totals()
         ++pno;
         for (const QString& head :
              {QStringLiteral("ImportM"), QStringLiteral("Quote"), QStringLiteral("ExportM")})
-            QVERIFY(exec(*con,
-                         QStringLiteral("INSERT INTO %1 (SArea, PNo) VALUES ('C0', ?)").arg(head),
-                         {pno})
+            QVERIFY(TestDb::exec(
+                        *con,
+                        QStringLiteral("INSERT INTO %1 (SArea, PNo) VALUES ('C0', ?)").arg(head),
+                        {pno})
                         .isActive());
         int qty = 0;
         for (const auto& [unSum, rate] : c.lines) {
             ++qty;
             for (const QString& lines : {QStringLiteral("ImpDetail"), QStringLiteral("QuoteDetail"),
                                          QStringLiteral("ExpDetail")}) {
-                QSqlQuery q =
-                    exec(*con,
-                         QStringLiteral("INSERT INTO %1 (SArea, PNo, BookNo, Price, Qty, Disc, "
-                                        "ORI_CR, rate, UnSum, ETime) "
-                                        "VALUES ('C0', ?, 'B1', ?, 1, 1, 'X', ?, ?, '10:00:00')")
-                             .arg(lines),
-                         {pno, unSum, rate, unSum});
+                QSqlQuery q = TestDb::exec(
+                    *con,
+                    QStringLiteral("INSERT INTO %1 (SArea, PNo, BookNo, Price, Qty, Disc, "
+                                   "ORI_CR, rate, UnSum, ETime) "
+                                   "VALUES ('C0', ?, 'B1', ?, 1, 1, 'X', ?, ?, '10:00:00')")
+                        .arg(lines),
+                    {pno, unSum, rate, unSum});
                 QVERIFY2(q.isActive(), c.name);
             }
         }
@@ -327,7 +312,7 @@ void TestSchema::totals()
         for (const QString& sql :
              {totalQuery, QStringLiteral("select * from SumQuoteDetail\r\nwhere SArea=? and PNo=?"),
               QStringLiteral("Select * from SumExpDetail\r\nwhere SArea=? and PNO=?")}) {
-            QSqlQuery q = exec(*con, sql, {QStringLiteral("C0"), pno});
+            QSqlQuery q = TestDb::exec(*con, sql, {QStringLiteral("C0"), pno});
             QVERIFY2(q.next(), c.name);
             QCOMPARE(q.value(QStringLiteral("SumQty")).toInt(), qty);
             QVERIFY2(qRound64(q.value(QStringLiteral("SumPrice")).toDouble()) == c.sumPrice,
@@ -336,9 +321,10 @@ void TestSchema::totals()
         }
     }
     // A document without lines has no total row.
-    QVERIFY(
-        exec(*con, QStringLiteral("INSERT INTO Quote (SArea, PNo) VALUES ('C0', 99)")).isActive());
-    QVERIFY(!exec(*con, QStringLiteral("select * from SumQuoteDetail where SArea='C0' and PNo=99"))
+    QVERIFY(TestDb::exec(*con, QStringLiteral("INSERT INTO Quote (SArea, PNo) VALUES ('C0', 99)"))
+                .isActive());
+    QVERIFY(!TestDb::exec(
+                 *con, QStringLiteral("select * from SumQuoteDetail where SArea='C0' and PNo=99"))
                  .next());
 }
 
@@ -435,7 +421,7 @@ void TestSchema::refusedValues()
     };
     for (const Case& c : cases) {
         const int before =
-            scalar(*con, QStringLiteral("SELECT COUNT(*) FROM %1").arg(c.table)).toInt();
+            TestDb::scalar(*con, QStringLiteral("SELECT COUNT(*) FROM %1").arg(c.table)).toInt();
         TransactionGuard tx(*con);
         QVERIFY(tx.begin());
         QSqlQuery q(con->database());
@@ -449,9 +435,10 @@ void TestSchema::refusedValues()
                      QStringLiteral("%1: %2 %3").arg(QLatin1String(c.name), e.nativeCode, e.text)));
         QVERIFY2(!e.nativeCode.isEmpty() && !e.text.isEmpty(), c.name);
         tx.rollback();
-        QVERIFY2(scalar(*con, QStringLiteral("SELECT COUNT(*) FROM %1").arg(c.table)).toInt() ==
-                     before,
-                 c.name);
+        QVERIFY2(
+            TestDb::scalar(*con, QStringLiteral("SELECT COUNT(*) FROM %1").arg(c.table)).toInt() ==
+                before,
+            c.name);
     }
 }
 
@@ -463,7 +450,7 @@ void TestSchema::references()
     QString error;
     QVERIFY2(db->loadDemo(&error), qPrintable(error));
     std::unique_ptr<Connection> con = db->connect(QStringLiteral("schema"));
-    const auto count = [&](const QString& sql) { return scalar(*con, sql).toInt(); };
+    const auto count = [&](const QString& sql) { return TestDb::scalar(*con, sql).toInt(); };
     const auto change = [&](const QString& sql) {
         TransactionGuard tx(*con);
         if (!tx.begin())
@@ -544,11 +531,11 @@ void TestSchema::outstandingViews()
             "INSERT INTO BuyDetail (SArea, PNo, BookNo, Qty) VALUES ('C0', 50, 'QH0101', 9)"),
     };
     for (const QString& sql : setup)
-        QVERIFY(exec(*con, sql).isActive());
+        QVERIFY(TestDb::exec(*con, sql).isActive());
 
     const auto rows = [&](const QString& sql) {
         QStringList out;
-        QSqlQuery q = exec(*con, sql);
+        QSqlQuery q = TestDb::exec(*con, sql);
         while (q.next())
             out << QStringList{q.value(0).toString(), q.value(1).toString(), q.value(2).toString(),
                                q.value(3).toString()}
@@ -566,7 +553,7 @@ void TestSchema::outstandingViews()
              (QStringList{"1/HA1001/5/A0001"}));
 
     // The list window's query, whose first and sixth columns go into the change log.
-    QSqlQuery q = exec(
+    QSqlQuery q = TestDb::exec(
         *con, QStringLiteral(
                   "Select OrdYetExp.*,Book.BookName,Book.Author,Book.StockC0 as "
                   "Stocks,Book.SStockC0 as SafeStock "
@@ -588,7 +575,7 @@ void TestSchema::reconciliationViews()
     std::unique_ptr<Connection> con = db->connect(QStringLiteral("schema"));
     const auto rows = [&](const QString& sql) {
         QStringList out;
-        QSqlQuery q = exec(*con, sql);
+        QSqlQuery q = TestDb::exec(*con, sql);
         while (q.next()) {
             QStringList fields;
             for (int i = 0; i < q.record().count(); ++i)
@@ -648,7 +635,7 @@ void TestSchema::addBranch()
     QVERIFY2(db->loadDemo(&error), qPrintable(error));
     const QStringList where = db->heyuDbTarget();
     std::unique_ptr<Connection> con = db->connect(QStringLiteral("schema"));
-    const int books = scalar(*con, QStringLiteral("SELECT COUNT(*) FROM Book")).toInt();
+    const int books = TestDb::scalar(*con, QStringLiteral("SELECT COUNT(*) FROM Book")).toInt();
 
     for (int run = 0; run < 2; ++run) {
         const AdminRun r = admin(QStringList{QStringLiteral("add-branch"), QStringLiteral("C3"),
@@ -660,21 +647,24 @@ void TestSchema::addBranch()
             qPrintable(r.out));
     }
     con->close(); // see the new columns
-    QCOMPARE(scalar(*con,
-                    QStringLiteral("SELECT COUNT(*) FROM Vendor WHERE VNo = 'C3' AND Alliance = 1"))
-                 .toInt(),
-             1);
-    QCOMPARE(scalar(*con, QStringLiteral("SELECT VName FROM Vendor WHERE VNo = 'C3'")).toString(),
+    QCOMPARE(
+        TestDb::scalar(
+            *con, QStringLiteral("SELECT COUNT(*) FROM Vendor WHERE VNo = 'C3' AND Alliance = 1"))
+            .toInt(),
+        1);
+    QCOMPARE(TestDb::scalar(*con, QStringLiteral("SELECT VName FROM Vendor WHERE VNo = 'C3'"))
+                 .toString(),
              QStringLiteral("禾嶼圖書台南分公司"));
     QCOMPARE(
-        scalar(
+        TestDb::scalar(
             *con,
             QStringLiteral(
                 "SELECT COUNT(*) FROM Book WHERE StockC3 = 0 AND SStockC3 = 0 AND LocC3 IS NULL"))
             .toInt(),
         books);
     QCOMPARE(
-        scalar(*con, QStringLiteral("SELECT StockC0 FROM Book WHERE BookNo = 'HY0001'")).toInt(),
+        TestDb::scalar(*con, QStringLiteral("SELECT StockC0 FROM Book WHERE BookNo = 'HY0001'"))
+            .toInt(),
         117);
     QCOMPARE(Schema::branchCodesInDatabase(*con), (QStringList{"C0", "C1", "C2", "C3"}));
     const Procedures::RowsResult book = Procedures::CheckBook(
@@ -695,7 +685,8 @@ void TestSchema::addBranch()
                                    << where);
     QVERIFY(tooLong.status != 0);
     con->close();
-    QCOMPARE(scalar(*con, QStringLiteral("SELECT COUNT(*) FROM Vendor WHERE VNo = 'C5'")).toInt(),
+    QCOMPARE(TestDb::scalar(*con, QStringLiteral("SELECT COUNT(*) FROM Vendor WHERE VNo = 'C5'"))
+                 .toInt(),
              0);
     QVERIFY(!Schema::branchCodesInDatabase(*con).contains(QStringLiteral("C5")));
 }
@@ -710,7 +701,7 @@ void TestSchema::upgrade()
     QCOMPARE(Schema::storedVersion(*con), 1);
     QMap<QString, int> counts;
     for (const QString& t : VersionOneTables)
-        counts[t] = scalar(*con, QStringLiteral("SELECT COUNT(*) FROM %1").arg(t)).toInt();
+        counts[t] = TestDb::scalar(*con, QStringLiteral("SELECT COUNT(*) FROM %1").arg(t)).toInt();
     con->close();
 
     const QStringList where = db->heyuDbTarget();
@@ -721,19 +712,23 @@ void TestSchema::upgrade()
 
     QCOMPARE(Schema::storedVersion(*con), Schema::version());
     for (const QString& t : VersionOneTables)
-        QCOMPARE(scalar(*con, QStringLiteral("SELECT COUNT(*) FROM %1").arg(t)).toInt(), counts[t]);
-    QCOMPARE(scalar(*con, QStringLiteral("SELECT StockC1 FROM Book WHERE BookNo = 'B1'")).toInt(),
+        QCOMPARE(TestDb::scalar(*con, QStringLiteral("SELECT COUNT(*) FROM %1").arg(t)).toInt(),
+                 counts[t]);
+    QCOMPARE(TestDb::scalar(*con, QStringLiteral("SELECT StockC1 FROM Book WHERE BookNo = 'B1'"))
+                 .toInt(),
              4);
-    QCOMPARE(scalar(*con, QStringLiteral("SELECT LocC0 FROM Book WHERE BookNo = 'B1'")).toString(),
+    QCOMPARE(TestDb::scalar(*con, QStringLiteral("SELECT LocC0 FROM Book WHERE BookNo = 'B1'"))
+                 .toString(),
              QStringLiteral("A-01"));
-    QCOMPARE(
-        scalar(*con, QStringLiteral("SELECT NTPrice FROM Book WHERE BookNo = 'B1'")).toDouble(),
-        2274.43);
-    QCOMPARE(scalar(*con, QStringLiteral("SELECT OPRemark FROM LogRec WHERE LogNo = 2")).toString(),
+    QCOMPARE(TestDb::scalar(*con, QStringLiteral("SELECT NTPrice FROM Book WHERE BookNo = 'B1'"))
+                 .toDouble(),
+             2274.43);
+    QCOMPARE(TestDb::scalar(*con, QStringLiteral("SELECT OPRemark FROM LogRec WHERE LogNo = 2"))
+                 .toString(),
              QStringLiteral("B2/海岸"));
     QCOMPARE(Schema::branchCodesInDatabase(*con), (QStringList{"C0", "C1"}));
     for (const ViewDef& v : Schema::views())
-        QVERIFY2(exec(*con, QStringLiteral("SELECT * FROM %1").arg(v.name)).isActive(),
+        QVERIFY2(TestDb::exec(*con, QStringLiteral("SELECT * FROM %1").arg(v.name)).isActive(),
                  qPrintable(v.name));
 
     // New rows continue the old numbers, and the new rules hold.
@@ -751,9 +746,10 @@ void TestSchema::upgrade()
     {
         TransactionGuard tx(*con);
         QVERIFY(tx.begin());
-        QVERIFY(!exec(*con, QStringLiteral("DELETE FROM Vendor WHERE VNo = 'V1'")).isActive());
+        QVERIFY(
+            !TestDb::exec(*con, QStringLiteral("DELETE FROM Vendor WHERE VNo = 'V1'")).isActive());
     }
-    QCOMPARE(scalar(*con, QStringLiteral("SELECT COUNT(*) FROM Vendor")).toInt(),
+    QCOMPARE(TestDb::scalar(*con, QStringLiteral("SELECT COUNT(*) FROM Vendor")).toInt(),
              counts[QStringLiteral("Vendor")]);
 
     r = admin(QStringList{QStringLiteral("upgrade")} << where);
@@ -768,18 +764,20 @@ void TestSchema::upgradeRefusedKeepsDatabase()
     std::unique_ptr<Connection> con = db->connect(QStringLiteral("schema"));
     QVERIFY(makeVersionOne(*db, *con));
     // A book of a supplier that no longer exists cannot enter the new schema.
-    QVERIFY(exec(*con,
-                 QStringLiteral("INSERT INTO Book (BookNo, VNo, StockC0) VALUES ('B9', 'GONE', 3)"))
+    QVERIFY(TestDb::exec(
+                *con,
+                QStringLiteral("INSERT INTO Book (BookNo, VNo, StockC0) VALUES ('B9', 'GONE', 3)"))
                 .isActive());
-    const int books = scalar(*con, QStringLiteral("SELECT COUNT(*) FROM Book")).toInt();
+    const int books = TestDb::scalar(*con, QStringLiteral("SELECT COUNT(*) FROM Book")).toInt();
     con->close();
 
     const AdminRun r = admin(QStringList{QStringLiteral("upgrade")} << db->heyuDbTarget());
     QVERIFY(r.status != 0);
     QVERIFY2(!r.err.isEmpty(), qPrintable(r.out));
     QCOMPARE(Schema::storedVersion(*con), 1);
-    QCOMPARE(scalar(*con, QStringLiteral("SELECT COUNT(*) FROM Book")).toInt(), books);
-    QCOMPARE(scalar(*con, QStringLiteral("SELECT StockC0 FROM Book WHERE BookNo = 'B9'")).toInt(),
+    QCOMPARE(TestDb::scalar(*con, QStringLiteral("SELECT COUNT(*) FROM Book")).toInt(), books);
+    QCOMPARE(TestDb::scalar(*con, QStringLiteral("SELECT StockC0 FROM Book WHERE BookNo = 'B9'"))
+                 .toInt(),
              3);
     QVERIFY(!con->database().tables().contains(QStringLiteral("PNoCounter"), Qt::CaseInsensitive));
 }

@@ -168,3 +168,26 @@ QStringList TestDb::heyuDbTarget() const
         file.write((iniLineOne() + QLatin1Char('\n') + iniLineTwo() + QLatin1Char('\n')).toUtf8());
     return {QStringLiteral("--config"), ini};
 }
+
+QSqlQuery TestDb::exec(Connection& con, const QString& sql, const QVariantList& values)
+{
+    QSqlQuery q(con.database());
+    q.prepare(sql);
+    for (const QVariant& v : values)
+        q.addBindValue(v);
+    if (!q.exec())
+        qWarning("%s: %s", qPrintable(sql), qPrintable(q.lastError().text()));
+    return q;
+}
+
+QVariant TestDb::scalar(Connection& con, const QString& sql, const QVariantList& values)
+{
+    QSqlQuery q = exec(con, sql, values);
+    if (!q.isActive())
+        return {};
+    if (!q.next()) {
+        qWarning("%s: no row", qPrintable(sql));
+        return {};
+    }
+    return q.value(0);
+}

@@ -3,6 +3,7 @@
 #include <memory>
 
 #include <QSqlError>
+#include <QSqlQuery>
 #include <QString>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -46,6 +47,13 @@ public:
     std::unique_ptr<Connection> connect(const QString& name) const;
     /// The heyu-db options that name this database (through a DBSet.INI for the server).
     QStringList heyuDbTarget() const;
+
+    /// Prepares `sql`, binds `values` in order and runs it; a failure is warned with the
+    /// statement, and the query shows it (not active).
+    static QSqlQuery exec(Connection& con, const QString& sql, const QVariantList& values = {});
+    /// The first value of the first row; invalid, with a warning, when the statement fails or
+    /// returns no row.
+    static QVariant scalar(Connection& con, const QString& sql, const QVariantList& values = {});
 
 private:
     TestDb() = default;
