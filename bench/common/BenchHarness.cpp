@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -50,6 +51,15 @@ bool parseArguments(const QStringList& arguments, Target* target, QString* error
                               ? QStringLiteral("SQLite")
                               : QStringLiteral("PostgreSQL");
     return true;
+}
+
+bool readCommandLine(Target* target, QTextStream& out)
+{
+    QString error;
+    if (parseArguments(QCoreApplication::arguments().mid(1), target, &error))
+        return true;
+    out << error << Qt::endl;
+    return false;
 }
 
 QList<double> timeRuns(int runs, const std::function<bool()>& call, int warmUp)

@@ -47,6 +47,8 @@ public:
 /// Reads the database arguments; false with a usage text in `error`. Names the local zone as the
 /// program's main does.
 bool parseArguments(const QStringList& arguments, Target* target, QString* error);
+/// The same for the program's command line; the usage or the error goes to `out`.
+bool readCommandLine(Target* target, QTextStream& out);
 
 /// Connects the data module to the target and logs it in as a head-office manager of `area`.
 void login(TMainDM& dm, const Target& target, const QString& area);

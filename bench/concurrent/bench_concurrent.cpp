@@ -1022,10 +1022,11 @@ int main(int argc, char** argv)
     QCoreApplication app(argc, argv);
     QTextStream out(stdout);
     Bench::Target target;
+    if (!Bench::readCommandLine(&target, out))
+        return 2;
     Options o;
     QString error;
-    if (!Bench::parseArguments(app.arguments().mid(1), &target, &error) ||
-        !parseOptions(target.rest, &o, &error)) {
+    if (!parseOptions(target.rest, &o, &error)) {
         out << error << Qt::endl
             << "options: [--clients N] [--seconds S] [--lines L] [--pool P] [--branches C1,C2] "
                "[--mode both|ours|floor] [--rounds R]"

@@ -617,9 +617,8 @@ int main(int argc, char** argv)
     QCoreApplication app(argc, argv);
     QTextStream out(stdout);
     Bench::Target target;
-    QString error;
-    if (!Bench::parseArguments(app.arguments().mid(1), &target, &error)) {
-        out << error << " [open|save|both] [runs] [anew]" << Qt::endl;
+    if (!Bench::readCommandLine(&target, out)) {
+        out << "options: [open|save|both] [runs] [anew]" << Qt::endl;
         return 2;
     }
     const QString what = target.rest.value(0, QStringLiteral("both"));

@@ -50,11 +50,8 @@ int main(int argc, char** argv)
     QCoreApplication app(argc, argv);
     QTextStream out(stdout);
     Bench::Target target;
-    QString error;
-    if (!Bench::parseArguments(app.arguments().mid(1), &target, &error)) {
-        out << error << Qt::endl;
+    if (!Bench::readCommandLine(&target, out))
         return 2;
-    }
     const int calls = target.rest.isEmpty() ? 2000 : target.rest.first().toInt();
 
     TMainDM dm;

@@ -245,11 +245,8 @@ int main(int argc, char** argv)
     QCoreApplication app(argc, argv);
     QTextStream out(stdout);
     Bench::Target target;
-    QString error;
-    if (!Bench::parseArguments(app.arguments().mid(1), &target, &error)) {
-        out << error << Qt::endl;
+    if (!Bench::readCommandLine(&target, out))
         return 2;
-    }
     int runs = 5;
     int which = -1;
     for (int i = 0; i < target.rest.size(); ++i) {
